@@ -1,0 +1,30 @@
+// The conversion run: what a click on "Starten" does, from the click to the
+// end. It checks the two paths, creates a missing target folder, locks the
+// input controls, reads the bookmark file and writes one shortcut per
+// bookmark, waits one second, counts the files in the target folder,
+// unlocks, reports the count and opens Explorer on the folder.
+#pragma once
+
+#include <cstddef>
+#include <string>
+
+#include "app/root.h"
+
+namespace merkwandel::conversion {
+
+// The run's message texts (ANSI), exactly as shown, trailing blanks included.
+inline constexpr char kFolderNotCreated[] =
+    "Der Zielordner f\xFCr den Import der Favoriten konnte nicht erstellt werden.    ";
+inline constexpr char kNotFound[] =
+    "Entweder konnte der Zielordner oder die Datei mit Lesezeichen nicht gefunden werden.    ";
+std::string ReportText(std::size_t count);
+
+// The title of every message box: one blank, then the window's caption.
+std::string MessageTitle(const app::Root& root);
+
+// Runs the conversion on the window's state. Returns when the run is over:
+// the window is idle again, or it is closing, in which case the run stopped
+// at its next event pump without showing anything further.
+void RunConversion(app::Root& root);
+
+}  // namespace merkwandel::conversion

@@ -1,0 +1,423 @@
+#include "platform/host/host_file_system.h"
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <climits>
+#include <cstdlib>
+#include <utility>
+
+#include "platform/common/ansi.h"
+
+namespace merkwandel::platform::host {
+namespace {
+
+// Closes a POSIX file descriptor when it goes out of scope.
+class ScopedFd {
+ public:
+  explicit ScopedFd(int fd) : fd_(fd) {}
+  ScopedFd(const ScopedFd&) = delete;
+  ScopedFd& operator=(const ScopedFd&) = delete;
+  ~ScopedFd() { Close(); }
+  int get() const { return fd_; }
+  bool valid() const { return fd_ >= 0; }
+  // Closes now; false when closing reported an error (a write that failed late).
+  bool Close() {
+    if (fd_ < 0) return true;
+    const int result = ::close(fd_);
+    fd_ = -1;
+    return result == 0;
+  }
+
+ private:
+  int fd_;
+};
+
+// Closes a POSIX directory stream when it goes out of scope.
+class ScopedDir {
+ public:
+  explicit ScopedDir(DIR* dir) : dir_(dir) {}
+  ScopedDir(const ScopedDir&) = delete;
+  ScopedDir& operator=(const ScopedDir&) = delete;
+  ~ScopedDir() {
+    if (dir_ != nullptr) ::closedir(dir_);
+  }
+  DIR* get() const { return dir_; }
+
+ private:
+  DIR* dir_;
+};
+
+class HostInputFile final : public InputFile {
+ public:
+  HostInputFile(int fd, std::optional<std::size_t> failAfter) : fd_(fd), failAfter_(failAfter) {}
+  std::ptrdiff_t Read(char* buffer, std::size_t capacity) override {
+    if (failAfter_) {
+      if (*failAfter_ == 0) return -1;
+      capacity = std::min(capacity, *failAfter_);
+    }
+    for (;;) {
+      const ssize_t n = ::read(fd_.get(), buffer, capacity);
+      if (n >= 0) {
+        if (failAfter_) *failAfter_ -= static_cast<std::size_t>(n);
+        return n;
+      }
+      if (errno != EINTR) return -1;
+    }
+  }
+
+ private:
+  ScopedFd fd_;
+  std::optional<std::size_t> failAfter_;
+};
+
+std::string Join(const std::string& folder, const std::string& utf8Name) {
+  if (folder.empty() || folder.back() == '/') return folder + utf8Name;
+  return folder + "/" + utf8Name;
+}
+
+bool IsFolder(const std::string& hostPath, struct stat* info = nullptr) {
+  struct stat local {};
+  struct stat& s = info != nullptr ? *info : local;
+  return ::stat(hostPath.c_str(), &s) == 0 && S_ISDIR(s.st_mode);
+}
+
+// Every component but the last must be a plain name; the last one may also
+// hold wildcards when `wildcardLast` is set.
+bool ComponentsValid(const winpath::ParsedPath& parsed, bool wildcardLast) {
+  for (std::size_t k = 0; k < parsed.components.size(); ++k) {
+    std::string name = parsed.components[k];
+    if (wildcardLast && k + 1 == parsed.components.size()) {
+      std::erase_if(name, [](char c) { return c == '*' || c == '?'; });
+      if (name.empty()) continue;
+    }
+    if (!winpath::IsValidName(name)) return false;
+  }
+  return true;
+}
+
+bool WriteAll(int fd, const char* data, std::size_t size) {
+  while (size > 0) {
+    const ssize_t n = ::write(fd, data, size);
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      return false;
+    }
+    data += n;
+    size -= static_cast<std::size_t>(n);
+  }
+  return true;
+}
+
+bool SameTime(const struct timespec& a, const struct timespec& b) {
+  return a.tv_sec == b.tv_sec && a.tv_nsec == b.tv_nsec;
+}
+
+}  // namespace
+
+void HostFileSystem::MapDrive(char letter, std::string hostFolder) {
+  while (hostFolder.size() > 1 && hostFolder.back() == '/') hostFolder.pop_back();
+  drives_[static_cast<char>(ansi::ToUpper(static_cast<unsigned char>(letter)))] = std::move(hostFolder);
+}
+
+void HostFileSystem::UnmapDrive(char letter) {
+  drives_.erase(static_cast<char>(ansi::ToUpper(static_cast<unsigned char>(letter))));
+}
+
+std::optional<std::string> HostFileSystem::Base(const winpath::ParsedPath& parsed) const {
+  if (parsed.drive != 0) {
+    const auto it = drives_.find(parsed.drive);
+    if (it == drives_.end()) return std::nullopt;
+    return it->second;
+  }
+  return parsed.rooted ? std::string("/") : std::string(".");
+}
+
+std::optional<HostFileSystem::Located> HostFileSystem::Locate(const winpath::ParsedPath& parsed) {
+  const auto base = Base(parsed);
+  if (!base) return std::nullopt;
+
+  // The common case: every part exists with the letter case given.
+  std::string exact = *base;
+  for (const auto& component : parsed.components) exact = Join(exact, ansi::ToUtf8(component));
+  struct stat info {};
+  if (::stat(exact.c_str(), &info) == 0) return Located{exact, true};
+
+  std::string host = *base;
+  if (::stat(host.c_str(), &info) != 0) return Located{exact, false};
+  for (std::size_t k = 0; k < parsed.components.size(); ++k) {
+    const std::string& component = parsed.components[k];
+    std::string candidate = Join(host, ansi::ToUtf8(component));
+    if (::stat(candidate.c_str(), &info) != 0) {
+      FolderNames* names = NamesOf(host);
+      const std::string* onDisk = nullptr;
+      if (names != nullptr) {
+        const auto found = names->byKey.find(winpath::NameKey(component));
+        if (found != names->byKey.end()) onDisk = &found->second;
+      }
+      if (onDisk == nullptr) {
+        for (std::size_t rest = k + 1; rest < parsed.components.size(); ++rest) {
+          candidate = Join(candidate, ansi::ToUtf8(parsed.components[rest]));
+        }
+        return Located{candidate, false};
+      }
+      candidate = Join(host, ansi::ToUtf8(*onDisk));
+    }
+    host = std::move(candidate);
+  }
+  return Located{host, true};
+}
+
+std::optional<std::string> HostFileSystem::HostPath(const std::string& path) {
+  ForgetNames();
+  const auto parsed = winpath::Parse(path);
+  if (!parsed) return std::nullopt;
+  const auto located = Locate(*parsed);
+  if (!located) return std::nullopt;
+  return located->hostPath;
+}
+
+HostFileSystem::FolderNames* HostFileSystem::NamesOf(const std::string& hostFolder) {
+  struct stat info {};
+  if (!IsFolder(hostFolder, &info)) return nullptr;
+  FolderNames& names = names_[hostFolder];
+  if (names.inode == info.st_ino && SameTime(names.modified, info.st_mtim)) return &names;
+
+  ScopedDir dir(::opendir(hostFolder.c_str()));
+  if (dir.get() == nullptr) {
+    names_.erase(hostFolder);
+    return nullptr;
+  }
+  names.byKey.clear();
+  while (const dirent* entry = ::readdir(dir.get())) {
+    const std::string utf8 = entry->d_name;
+    if (utf8 == "." || utf8 == "..") continue;
+    std::string name = ansi::FromUtf8(utf8);
+    names.byKey.emplace(winpath::NameKey(name), std::move(name));
+  }
+  names.modified = info.st_mtim;
+  names.inode = info.st_ino;
+  return &names;
+}
+
+void HostFileSystem::ForgetNames() { names_.clear(); }
+
+void HostFileSystem::Remember(const std::string& hostFolder) {
+  const auto it = names_.find(hostFolder);
+  if (it == names_.end()) return;
+  struct stat info {};
+  if (::stat(hostFolder.c_str(), &info) != 0) {
+    names_.erase(it);
+    return;
+  }
+  it->second.modified = info.st_mtim;
+  it->second.inode = info.st_ino;
+}
+
+bool HostFileSystem::SearchFindsEntry(const std::string& path) {
+  ForgetNames();
+  const auto parsed = winpath::Parse(path);
+  if (!parsed || parsed->trailingSeparator || parsed->components.empty()) return false;
+  if (winpath::Format(*parsed).size() > winpath::kMaxPath) return false;
+  if (!ComponentsValid(*parsed, true)) return false;
+
+  const std::string& last = parsed->components.back();
+  if (!winpath::HasWildcard(last)) {
+    const auto located = Locate(*parsed);
+    return located && located->exists;
+  }
+
+  winpath::ParsedPath folder = *parsed;
+  folder.components.pop_back();
+  const auto located = Locate(folder);
+  if (!located || !located->exists || !IsFolder(located->hostPath)) return false;
+  // Only a drive's root lacks the "." and ".." entries that a search lists.
+  if (!folder.components.empty() &&
+      (winpath::MatchesPattern(last, ".") || winpath::MatchesPattern(last, ".."))) {
+    return true;
+  }
+  ScopedDir dir(::opendir(located->hostPath.c_str()));
+  if (dir.get() == nullptr) return false;
+  while (const dirent* entry = ::readdir(dir.get())) {
+    const std::string utf8 = entry->d_name;
+    if (utf8 == "." || utf8 == "..") continue;
+    if (winpath::MatchesPattern(last, ansi::FromUtf8(utf8))) return true;
+  }
+  return false;
+}
+
+std::optional<std::uint32_t> HostFileSystem::Attributes(const std::string& path) {
+  ForgetNames();
+  const auto parsed = winpath::Parse(path);
+  if (!parsed || !ComponentsValid(*parsed, false)) return std::nullopt;
+  if (winpath::Format(*parsed).size() > winpath::kMaxPath) return std::nullopt;
+  const auto located = Locate(*parsed);
+  if (!located || !located->exists) return std::nullopt;
+
+  struct stat info {};
+  if (::stat(located->hostPath.c_str(), &info) != 0) return std::nullopt;
+  const bool hidden = !parsed->components.empty() && parsed->components.back()[0] == '.';
+  std::uint32_t attributes = hidden ? kAttributeHidden : 0;
+  if (S_ISDIR(info.st_mode)) return attributes | kAttributeDirectory;
+  if (parsed->trailingSeparator) return std::nullopt;  // a file is no folder
+  if ((info.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0) attributes |= kAttributeReadOnly;
+  return attributes | kAttributeArchive;
+}
+
+bool HostFileSystem::MakeSureDirectoryPathExists(const std::string& path) {
+  ForgetNames();
+  auto parsed = winpath::Parse(path);
+  if (!parsed) return false;
+  // The last component names a file unless the path ends in a separator.
+  if (!parsed->trailingSeparator && !parsed->components.empty()) parsed->components.pop_back();
+  if (!ComponentsValid(*parsed, false)) return false;
+  const auto base = Base(*parsed);
+  if (!base || !IsFolder(*base)) return false;
+
+  winpath::ParsedPath prefix = *parsed;
+  prefix.components.clear();
+  for (const auto& component : parsed->components) {
+    if (winpath::IsReservedDeviceName(component)) return false;
+    prefix.components.push_back(component);
+    const auto located = Locate(prefix);
+    if (!located) return false;
+    if (located->exists) continue;  // a file in the way is not looked at, as on Windows
+    if (winpath::Format(prefix).size() > winpath::kMaxFolderPath) return false;
+    if (::mkdir(located->hostPath.c_str(), 0777) != 0 && errno != EEXIST) return false;
+  }
+  return true;
+}
+
+std::optional<std::vector<std::string>> HostFileSystem::List(const std::string& folder, bool folders) {
+  ForgetNames();
+  const auto parsed = winpath::Parse(folder);
+  if (!parsed || !ComponentsValid(*parsed, false)) return std::nullopt;
+  const auto located = Locate(*parsed);
+  if (!located || !located->exists || !IsFolder(located->hostPath)) return std::nullopt;
+
+  ScopedDir dir(::opendir(located->hostPath.c_str()));
+  if (dir.get() == nullptr) return std::nullopt;
+  std::vector<std::string> names;
+  while (const dirent* entry = ::readdir(dir.get())) {
+    const std::string utf8 = entry->d_name;
+    if (utf8 == "." || utf8 == "..") continue;
+    bool isFolder = entry->d_type == DT_DIR;
+    if (entry->d_type == DT_UNKNOWN || entry->d_type == DT_LNK) {
+      isFolder = IsFolder(Join(located->hostPath, utf8));
+    }
+    if (isFolder == folders) names.push_back(ansi::FromUtf8(utf8));
+  }
+  return names;
+}
+
+std::optional<std::vector<std::string>> HostFileSystem::ListSubfolders(const std::string& folder) {
+  return List(folder, true);
+}
+
+std::optional<std::vector<std::string>> HostFileSystem::ListFiles(const std::string& folder) {
+  return List(folder, false);
+}
+
+std::unique_ptr<InputFile> HostFileSystem::OpenForReading(const std::string& path) {
+  ForgetNames();
+  const auto parsed = winpath::Parse(path);
+  if (!parsed || parsed->trailingSeparator || parsed->components.empty()) return nullptr;
+  if (!ComponentsValid(*parsed, false)) return nullptr;
+  if (winpath::Format(*parsed).size() > winpath::kMaxPath) return nullptr;
+  if (winpath::IsReservedDeviceName(parsed->components.back())) return nullptr;
+  const auto located = Locate(*parsed);
+  if (!located || !located->exists) return nullptr;
+  if (openFault && openFault(located->hostPath)) return nullptr;
+
+  const int fd = ::open(located->hostPath.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return nullptr;
+  auto file = std::make_unique<HostInputFile>(
+      fd, readFault ? readFault(located->hostPath) : std::optional<std::size_t>());
+  struct stat info {};
+  if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) return nullptr;  // a folder can't be read
+  return file;
+}
+
+bool HostFileSystem::WriteWholeFile(const std::string& path, std::string_view content) {
+  auto parsed = winpath::Parse(path);
+  if (!parsed || parsed->trailingSeparator || parsed->components.empty()) return false;
+  if (!ComponentsValid(*parsed, false)) return false;
+  if (winpath::Format(*parsed).size() > winpath::kMaxPath) return false;
+  const std::string name = parsed->components.back();
+  if (winpath::IsReservedDeviceName(name)) return false;
+  parsed->components.pop_back();
+
+  const auto folder = Locate(*parsed);
+  if (!folder || !folder->exists) return false;
+  FolderNames* names = NamesOf(folder->hostPath);
+  if (names == nullptr) return false;
+
+  const std::string key = winpath::NameKey(name);
+  const auto existing = names->byKey.find(key);
+  const std::string target =
+      Join(folder->hostPath, ansi::ToUtf8(existing != names->byKey.end() ? existing->second : name));
+  const std::size_t limit =
+      writeFault ? writeFault(target).value_or(content.size()) : content.size();
+  const bool faulty = limit < content.size();
+
+  // Writes `content` into a new file; removes it again when anything fails.
+  enum class Outcome { kWritten, kExists, kFailed };
+  auto writeNew = [&](const std::string& hostPath) {
+    ScopedFd fd(::open(hostPath.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666));
+    if (!fd.valid()) return errno == EEXIST ? Outcome::kExists : Outcome::kFailed;
+    const bool written = WriteAll(fd.get(), content.data(), faulty ? limit : content.size()) && !faulty;
+    if (fd.Close() && written) return Outcome::kWritten;
+    ::unlink(hostPath.c_str());
+    return Outcome::kFailed;
+  };
+
+  if (existing == names->byKey.end()) {
+    const Outcome outcome = writeNew(target);
+    if (outcome == Outcome::kWritten) {
+      names->byKey.emplace(key, name);
+      Remember(folder->hostPath);
+      return true;
+    }
+    if (outcome == Outcome::kFailed) return false;
+  }
+
+  // Replacing: the new content goes into a file of its own first, so that a
+  // failed write leaves the old file whole.
+  struct stat info {};
+  if (::stat(target.c_str(), &info) != 0 || !S_ISREG(info.st_mode)) return false;
+  if ((info.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0) return false;  // read-only
+  const std::string temporary =
+      Join(folder->hostPath, ".~merkwandel-" + std::to_string(::getpid()) + "-" +
+                                 std::to_string(++temporaryCounter_) + ".tmp");
+  bool replaced = writeNew(temporary) == Outcome::kWritten;
+  if (replaced && ::rename(temporary.c_str(), target.c_str()) != 0) {
+    ::unlink(temporary.c_str());
+    replaced = false;
+  }
+  Remember(folder->hostPath);
+  return replaced;
+}
+
+std::string HostFileSystem::CurrentDirectory() {
+  char buffer[PATH_MAX];
+  if (::getcwd(buffer, sizeof buffer) == nullptr) return std::string();
+  const std::string cwd = buffer;
+  for (const auto& [letter, root] : drives_) {
+    if (cwd == root || (cwd.size() > root.size() && cwd.compare(0, root.size(), root) == 0 &&
+                        (cwd[root.size()] == '/' || root == "/"))) {
+      std::string rest = cwd.substr(root == "/" ? 1 : root.size());
+      if (!rest.empty() && rest[0] == '/') rest.erase(0, 1);
+      for (char& c : rest) {
+        if (c == '/') c = '\\';
+      }
+      return std::string(1, letter) + ":\\" + ansi::FromUtf8(rest);
+    }
+  }
+  return ansi::FromUtf8(cwd);
+}
+
+}  // namespace merkwandel::platform::host

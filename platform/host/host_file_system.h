@@ -1,0 +1,88 @@
+// The file-system operations on a POSIX host, with Windows' rules: a path
+// "X:\..." resolves through a map of drive letters to host folders, "\" and
+// "/" separate components, a path without drive letter is a host path, names
+// are ANSI (Windows-1252) and become UTF-8 on disk, letter case does not tell
+// names apart, and a name starting with "." counts as hidden.
+#pragma once
+
+#include <sys/types.h>
+
+#include <functional>
+#include <map>
+#include <optional>
+#include <string>
+#include <unordered_map>
+
+#include "platform/common/windows_path.h"
+#include "platform/platform.h"
+
+namespace merkwandel::platform::host {
+
+class HostFileSystem final : public FileSystem {
+ public:
+  HostFileSystem() = default;
+
+  // Maps drive `letter` (either case) to the host folder `hostFolder`.
+  void MapDrive(char letter, std::string hostFolder);
+  void UnmapDrive(char letter);
+
+  // The host path a Windows path names, following the letter case that is on
+  // disk for the parts that exist. Nothing when the path can't name anything
+  // here (unmapped drive, network path, empty).
+  std::optional<std::string> HostPath(const std::string& path);
+
+  // Fault injection for tests: called before each write of a file's content
+  // with the host path; when it returns a number n, only n bytes are written
+  // and the write then fails as on a full disk.
+  std::function<std::optional<std::size_t>(const std::string& hostPath)> writeFault;
+  // Fault injection for tests: called before a file is opened for reading;
+  // returning true refuses it as if another program held it locked.
+  std::function<bool(const std::string& hostPath)> openFault;
+  // Fault injection for tests: called when a file is opened for reading; when
+  // it returns a number n, reading fails once n bytes have been read.
+  std::function<std::optional<std::size_t>(const std::string& hostPath)> readFault;
+
+  bool SearchFindsEntry(const std::string& path) override;
+  std::optional<std::uint32_t> Attributes(const std::string& path) override;
+  bool MakeSureDirectoryPathExists(const std::string& path) override;
+  std::optional<std::vector<std::string>> ListSubfolders(const std::string& folder) override;
+  std::optional<std::vector<std::string>> ListFiles(const std::string& folder) override;
+  std::unique_ptr<InputFile> OpenForReading(const std::string& path) override;
+  bool WriteWholeFile(const std::string& path, std::string_view content) override;
+  std::string CurrentDirectory() override;
+
+ private:
+  struct Located {
+    std::string hostPath;
+    bool exists = false;
+  };
+  // The host folder where the parsed path starts: a mapped drive's folder,
+  // "/" or "." (relative host path). Nothing for an unmapped drive.
+  std::optional<std::string> Base(const winpath::ParsedPath& parsed) const;
+  // Walks the components from the base, each matched exactly or else ignoring
+  // letter case. `exists` is false as soon as one part is missing; the
+  // remaining parts are then appended as given.
+  std::optional<Located> Locate(const winpath::ParsedPath& parsed);
+  std::optional<std::vector<std::string>> List(const std::string& folder, bool folders);
+
+  // Names of one host folder, by NameKey, for finding a file under another
+  // letter case without reading the folder at every write. Checked against
+  // the folder's modification time before use, and forgotten by every
+  // operation but writing, so that a series of writes (one conversion run)
+  // reads each folder once while changes made between operations are always
+  // seen, even within one tick of the file system's clock.
+  struct FolderNames {
+    struct timespec modified {};
+    ino_t inode = 0;
+    std::unordered_map<std::string, std::string> byKey;  // key -> name on disk (ANSI)
+  };
+  FolderNames* NamesOf(const std::string& hostFolder);
+  void Remember(const std::string& hostFolder);
+  void ForgetNames();
+
+  std::map<char, std::string> drives_;
+  std::unordered_map<std::string, FolderNames> names_;
+  unsigned temporaryCounter_ = 0;
+};
+
+}  // namespace merkwandel::platform::host

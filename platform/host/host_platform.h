@@ -1,0 +1,81 @@
+// The host backend: the platform interface on a POSIX system, for the tests
+// and the console driver. Files are real (see host_file_system.h); what a
+// user would see or do (message boxes, the pointer, events, processes) is
+// recorded in memory, where tests read it back and observers may print it.
+#pragma once
+
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/host/host_file_system.h"
+#include "platform/platform.h"
+
+namespace merkwandel::platform::host {
+
+struct ShownMessage {
+  std::string text;   // ANSI
+  std::string title;  // ANSI
+  MessageIcon icon;
+};
+
+class HostUserInterface final : public UserInterface {
+ public:
+  // What happened, in order.
+  std::vector<ShownMessage> messages;
+  std::vector<std::string> startedProcesses;  // command lines, ANSI
+  std::vector<MousePointer> pointerChanges;
+  MousePointer pointer = MousePointer::kDefault;
+  std::size_t pumps = 0;
+
+  // Observers, called as things happen; each may be left empty.
+  std::function<void(const ShownMessage&)> onMessage;
+  std::function<void(const std::string&)> onProcessStart;
+  // Called at every pump; its answer is PumpEvents' answer (false: the window
+  // is closing). Without it every pump answers true.
+  std::function<bool()> onPump;
+  // Answer of StartProcess.
+  bool processStartSucceeds = true;
+
+  // A clock that moves only when waited on, for tests: WaitForEvent adds its
+  // time to it, and so does each read by `tick`. Without it the real local
+  // time of day is used and WaitForEvent really sleeps.
+  void UseVirtualClock(double secondsSinceMidnight, double tick = 0.0);
+  double VirtualTime() const { return virtualTime_; }
+
+  void ShowMessage(const std::string& text, const std::string& title, MessageIcon icon) override;
+  void SetMousePointer(MousePointer newPointer) override;
+  bool PumpEvents() override;
+  void WaitForEvent(double seconds) override;
+  double SecondsSinceMidnight() override;
+  bool StartProcess(const std::string& commandLine) override;
+
+ private:
+  bool virtualClock_ = false;
+  double virtualTime_ = 0.0;
+  double tick_ = 0.0;
+};
+
+// Windows-1252, as the host backend's ANSI code page.
+class HostEncoding final : public Encoding {
+ public:
+  std::optional<unsigned char> AnsiFromUnicode(char32_t codePoint) override;
+};
+
+class HostPlatform final : public Platform {
+ public:
+  FileSystem& Files() override { return files_; }
+  UserInterface& Ui() override { return ui_; }
+  Encoding& Text() override { return encoding_; }
+
+  HostFileSystem& HostFiles() { return files_; }
+  HostUserInterface& HostUi() { return ui_; }
+
+ private:
+  HostFileSystem files_;
+  HostUserInterface ui_;
+  HostEncoding encoding_;
+};
+
+}  // namespace merkwandel::platform::host

@@ -1,0 +1,141 @@
+// The operating-system operations Merkwandel uses, behind one interface.
+//
+// Every text that crosses this interface is ANSI text: one byte per character
+// in the system's ANSI code page (Windows-1252 on the systems the program
+// serves). Paths are Windows paths as a user types them: an optional drive
+// letter, "\" as separator. Backends convert at their own boundary.
+//
+// Two backends implement it: platform/win32 (the real program) and
+// platform/host (POSIX: tests and the console driver). Nothing outside
+// platform/ depends on which one is in use.
+//
+// No function of this interface throws. Failures are answered with false,
+// an empty optional or a null pointer, as each function says.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace merkwandel::platform {
+
+// File attribute bits, with the values Windows reports.
+inline constexpr std::uint32_t kAttributeReadOnly = 0x1;
+inline constexpr std::uint32_t kAttributeHidden = 0x2;
+inline constexpr std::uint32_t kAttributeSystem = 0x4;
+inline constexpr std::uint32_t kAttributeDirectory = 0x10;
+inline constexpr std::uint32_t kAttributeArchive = 0x20;
+inline constexpr std::uint32_t kAttributeNormal = 0x80;
+
+// A file open for sequential reading. Closed when the object is destroyed.
+class InputFile {
+ public:
+  virtual ~InputFile() = default;
+  // Reads up to `capacity` bytes into `buffer`. Returns the number of bytes
+  // read (at least 1), 0 at the end of the file, or -1 when reading failed.
+  // After -1 or 0 further calls may be made and give 0 or -1 again.
+  virtual std::ptrdiff_t Read(char* buffer, std::size_t capacity) = 0;
+};
+
+class FileSystem {
+ public:
+  virtual ~FileSystem() = default;
+
+  // A directory search for `path` (FindFirstFile): true when it finds at least
+  // one entry, file or folder. "*" and "?" in the last component are
+  // wildcards. A path that ends in "\", a bare drive root such as "C:\" and
+  // the empty path find nothing.
+  virtual bool SearchFindsEntry(const std::string& path) = 0;
+
+  // The attribute word of a file or folder (GetFileAttributes), or nothing
+  // when the query fails. A folder may be given with or without a trailing
+  // "\"; a drive root such as "C:\" is a folder. Wildcards fail.
+  virtual std::optional<std::uint32_t> Attributes(const std::string& path) = 0;
+
+  // Creates every missing folder along `path` up to its last "\"
+  // (MakeSureDirectoryPathExists). Empty components, as in a doubled "\",
+  // are skipped. True when the whole chain exists afterwards.
+  virtual bool MakeSureDirectoryPathExists(const std::string& path) = 0;
+
+  // The names (not paths) of the subfolders, or of the files, in `folder`,
+  // in the order the file system gives them; "." and ".." are never listed.
+  // Files are listed whatever their attributes (hidden, system, read-only).
+  // Nothing when the folder does not exist or cannot be listed. `folder` may
+  // end in "\" or not.
+  virtual std::optional<std::vector<std::string>> ListSubfolders(
+      const std::string& folder) = 0;
+  virtual std::optional<std::vector<std::string>> ListFiles(
+      const std::string& folder) = 0;
+
+  // Opens an existing file for sequential reading, or gives null when it
+  // can't be opened (missing, a folder, locked, no access, a wildcard name).
+  virtual std::unique_ptr<InputFile> OpenForReading(const std::string& path) = 0;
+
+  // Creates the file `path`, or replaces the file of that name, so that it
+  // holds exactly `content`. A file that exists under another letter case is
+  // the same file and keeps its name. On failure (invalid name, missing
+  // folder, path too long, no access, a read-only or locked file, a failed
+  // write) false is returned, no partly written file is left behind, and a
+  // file that was there keeps its former content.
+  virtual bool WriteWholeFile(const std::string& path, std::string_view content) = 0;
+
+  // The process's current directory, without a trailing "\" unless it is a
+  // drive root.
+  virtual std::string CurrentDirectory() = 0;
+};
+
+enum class MessageIcon { kWarning, kError, kInformation };
+
+// The application-wide mouse pointer, numbered as the window's pointer values.
+enum class MousePointer { kDefault = 0, kHourglass = 11 };
+
+class UserInterface {
+ public:
+  virtual ~UserInterface() = default;
+
+  // A modal message box with one OK button; returns when the user closed it.
+  virtual void ShowMessage(const std::string& text, const std::string& title,
+                           MessageIcon icon) = 0;
+
+  virtual void SetMousePointer(MousePointer pointer) = 0;
+
+  // Lets the window process every pending event once, without waiting.
+  // Returns false when the main window is closing: the caller then stops what
+  // it is doing at once, shows nothing further and returns.
+  virtual bool PumpEvents() = 0;
+
+  // Waits until an event is pending or `seconds` have passed, whichever comes
+  // first; handles nothing itself. Returns at once for zero or less.
+  virtual void WaitForEvent(double seconds) = 0;
+
+  // The local time of day in seconds since midnight, with fractions; it
+  // starts again at 0 at midnight.
+  virtual double SecondsSinceMidnight() = 0;
+
+  // Starts a process from `commandLine` in a normal window that takes the
+  // focus. True when it was started.
+  virtual bool StartProcess(const std::string& commandLine) = 0;
+};
+
+class Encoding {
+ public:
+  virtual ~Encoding() = default;
+  // The byte that stands for `codePoint` in the ANSI code page, or nothing
+  // when the code page has no single byte for it. Never a best-fit substitute.
+  virtual std::optional<unsigned char> AnsiFromUnicode(char32_t codePoint) = 0;
+};
+
+// The whole interface, one area at a time.
+class Platform {
+ public:
+  virtual ~Platform() = default;
+  virtual FileSystem& Files() = 0;
+  virtual UserInterface& Ui() = 0;
+  virtual Encoding& Text() = 0;
+};
+
+}  // namespace merkwandel::platform

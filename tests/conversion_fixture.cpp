@@ -1,0 +1,52 @@
+#include "tests/conversion_fixture.h"
+
+#include "conversion/conversion_run.h"
+
+namespace merkwandel::testing {
+
+std::string BookmarkLine(const std::string& url, const std::string& title) {
+  return "        <DT><A HREF=\"" + url + "\" ADD_DATE=\"1599750511\" LAST_MODIFIED=\"1719772224\">" +
+         title + "</A>";
+}
+
+std::string ExportFile(const std::vector<std::string>& entries, const std::string& eol) {
+  std::vector<std::string> lines = {
+      "<!DOCTYPE NETSCAPE-Bookmark-file-1>",
+      "<!-- This is an automatically generated file.",
+      "     It will be read and overwritten.",
+      "     DO NOT EDIT! -->",
+      "<META HTTP-EQUIV=\"Content-Type\" CONTENT=\"text/html; charset=UTF-8\">",
+      "<TITLE>Bookmarks</TITLE>",
+      "<H1>Bookmarks Menu</H1>",
+      "",
+      "<DL><p>",
+      "    <DT><H3 ADD_DATE=\"1678636323\" LAST_MODIFIED=\"1719772224\">Ordner</H3>",
+      "    <DL><p>"};
+  lines.insert(lines.end(), entries.begin(), entries.end());
+  lines.push_back("    </DL><p>");
+  lines.push_back("</DL>");
+  std::string file;
+  for (const auto& line : lines) file += line + eol;
+  return file;
+}
+
+ConversionFixture::ConversionFixture() {
+  MakeHostFolder(Host("Lesezeichen"));
+  MakeHostFolder(Host("Favoriten"));
+  root_.SetText(app::Field::tHypertext, kSource);
+  root_.SetText(app::Field::tFavoriten, kTarget);
+}
+
+std::map<std::string, std::string> ConversionFixture::Convert(const std::string& bookmarkFile) {
+  WriteHostFile(Host("Lesezeichen/bookmarks.html"), bookmarkFile);
+  conversion::RunConversion(root_);
+  return TargetFiles();
+}
+
+std::map<std::string, std::string> ConversionFixture::TargetFiles() const {
+  std::map<std::string, std::string> files;
+  for (const auto& name : HostNames(Host("Favoriten"))) files[name] = ReadHostFile(Host("Favoriten/" + name));
+  return files;
+}
+
+}  // namespace merkwandel::testing

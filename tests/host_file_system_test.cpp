@@ -1,0 +1,143 @@
+// The host backend's file operations: Windows rules over a real folder.
+#include <sys/stat.h>
+
+#include "tests/host_fixture.h"
+
+namespace merkwandel::testing {
+namespace {
+
+class HostFileSystemTest : public HostFixture {};
+
+TEST_F(HostFileSystemTest, AnsiNamesAreUtf8OnDisk) {
+  ASSERT_TRUE(files_.WriteWholeFile("C:\\B\xFC" "cher.url", "inhalt"));
+  EXPECT_EQ(ReadHostFile(Host("B\xC3\xBC" "cher.url")), "inhalt");
+  const auto listed = files_.ListFiles("C:\\");
+  ASSERT_TRUE(listed.has_value());
+  EXPECT_EQ(*listed, std::vector<std::string>{"B\xFC" "cher.url"});
+}
+
+TEST_F(HostFileSystemTest, ANameUnderAnotherLetterCaseIsTheSameFile) {
+  ASSERT_TRUE(files_.WriteWholeFile("C:\\Foo.url", "first"));
+  ASSERT_TRUE(files_.WriteWholeFile("C:\\FOO.url", "second"));
+  ASSERT_TRUE(files_.WriteWholeFile("C:\\\xE4rger.url", "klein"));
+  ASSERT_TRUE(files_.WriteWholeFile("C:\\\xC4RGER.url", "gross"));
+  EXPECT_EQ(HostNames(temp_.path()), (std::vector<std::string>{"Foo.url", "\xC3\xA4rger.url"}));
+  EXPECT_EQ(ReadHostFile(Host("Foo.url")), "second");
+  EXPECT_EQ(ReadHostFile(Host("\xC3\xA4rger.url")), "gross");
+}
+
+TEST_F(HostFileSystemTest, SeesFilesMadeBetweenWrites) {
+  ASSERT_TRUE(files_.WriteWholeFile("C:\\a.url", "a"));
+  WriteHostFile(Host("Neu.url"), "von aussen");
+  ASSERT_TRUE(files_.ListFiles("C:\\").has_value());  // any other operation
+  ASSERT_TRUE(files_.WriteWholeFile("C:\\NEU.url", "ersetzt"));
+  EXPECT_EQ(HostNames(temp_.path()), (std::vector<std::string>{"Neu.url", "a.url"}));
+  EXPECT_EQ(ReadHostFile(Host("Neu.url")), "ersetzt");
+}
+
+TEST_F(HostFileSystemTest, AFailedWriteLeavesNothingBehind) {
+  files_.writeFault = [](const std::string&) { return std::optional<std::size_t>(3); };
+  EXPECT_FALSE(files_.WriteWholeFile("C:\\neu.url", "0123456789"));
+  EXPECT_TRUE(HostNames(temp_.path()).empty());
+}
+
+TEST_F(HostFileSystemTest, AFailedReplacementKeepsTheOldContent) {
+  WriteHostFile(Host("alt.url"), "alt");
+  files_.writeFault = [](const std::string&) { return std::optional<std::size_t>(1); };
+  EXPECT_FALSE(files_.WriteWholeFile("C:\\alt.url", "neu"));
+  EXPECT_EQ(HostNames(temp_.path()), std::vector<std::string>{"alt.url"});
+  EXPECT_EQ(ReadHostFile(Host("alt.url")), "alt");
+}
+
+TEST_F(HostFileSystemTest, AReadOnlyFileIsNotReplaced) {
+  WriteHostFile(Host("fest.url"), "alt");
+  ::chmod(Host("fest.url").c_str(), 0444);
+  EXPECT_FALSE(files_.WriteWholeFile("C:\\fest.url", "neu"));
+  EXPECT_EQ(ReadHostFile(Host("fest.url")), "alt");
+}
+
+struct RefusedName {
+  const char* path;
+};
+class RefusedWriteTest : public HostFileSystemTest, public ::testing::WithParamInterface<RefusedName> {};
+
+TEST_P(RefusedWriteTest, WritesNothing) {
+  MakeHostFolder(Host("Ziel"));
+  EXPECT_FALSE(files_.WriteWholeFile(GetParam().path, "x")) << GetParam().path;
+  EXPECT_TRUE(HostNames(Host("Ziel")).empty());
+  EXPECT_EQ(HostNames(temp_.path()), std::vector<std::string>{"Ziel"});
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Names, RefusedWriteTest,
+    ::testing::Values(RefusedName{"C:\\Ziel\\a?b.url"}, RefusedName{"C:\\Ziel\\a*.url"},
+                      RefusedName{"C:\\Ziel\\a|b.url"}, RefusedName{"C:\\Ziel\\CON.url"},
+                      RefusedName{"C:\\Ziel\\nul.txt.url"}, RefusedName{"C:\\Ziel\\fehlt\\a.url"},
+                      RefusedName{"C:\\Ziel\\"}, RefusedName{"Q:\\a.url"},
+                      RefusedName{"C:\\Ziel\\a\x01" "b.url"}));
+
+TEST_F(HostFileSystemTest, PathsLongerThanWindowsAllowsFail) {
+  MakeHostFolder(Host("Ziel"));
+  const std::string longName(260 - 12, 'x');
+  EXPECT_FALSE(files_.WriteWholeFile("C:\\Ziel\\" + longName + ".url", "x"));
+  EXPECT_TRUE(files_.WriteWholeFile("C:\\Ziel\\" + std::string(259 - 12, 'x') + ".url", "x"));
+  EXPECT_FALSE(files_.MakeSureDirectoryPathExists("C:\\" + std::string(250, 'd') + "\\"));
+}
+
+TEST_F(HostFileSystemTest, DotsCannotLeaveTheDrive) {
+  ASSERT_TRUE(files_.WriteWholeFile("C:\\..\\..\\..\\raus.url", "x"));
+  EXPECT_TRUE(HostExists(Host("raus.url")));
+}
+
+TEST_F(HostFileSystemTest, MakeSureDirectoryPathExistsCreatesTheChain) {
+  EXPECT_TRUE(files_.MakeSureDirectoryPathExists("C:\\a\\b\\\\c\\"));
+  EXPECT_TRUE(HostExists(Host("a/b/c")));
+  // Without a trailing "\" the last part names a file and is not created.
+  EXPECT_TRUE(files_.MakeSureDirectoryPathExists("C:\\x\\y"));
+  EXPECT_TRUE(HostExists(Host("x")));
+  EXPECT_FALSE(HostExists(Host("x/y")));
+  // Existing parts under another letter case are used, not doubled.
+  EXPECT_TRUE(files_.MakeSureDirectoryPathExists("C:\\A\\B\\neu\\"));
+  EXPECT_TRUE(HostExists(Host("a/b/neu")));
+  EXPECT_FALSE(files_.MakeSureDirectoryPathExists("Q:\\a\\"));
+  EXPECT_FALSE(files_.MakeSureDirectoryPathExists("C:\\a\\b?\\"));
+}
+
+TEST_F(HostFileSystemTest, ListsHiddenFilesAndSeparatesFolders) {
+  MakeHostFolder(Host("Ziel/Unterordner"));
+  WriteHostFile(Host("Ziel/.versteckt"), "");
+  WriteHostFile(Host("Ziel/a.url"), "");
+  ::symlink("a.url", Host("Ziel/verweis.url").c_str());
+  auto listedFiles = files_.ListFiles("C:\\Ziel\\");
+  auto listedFolders = files_.ListSubfolders("C:\\ziel");
+  ASSERT_TRUE(listedFiles && listedFolders);
+  std::sort(listedFiles->begin(), listedFiles->end());
+  EXPECT_EQ(*listedFiles, (std::vector<std::string>{".versteckt", "a.url", "verweis.url"}));
+  EXPECT_EQ(*listedFolders, std::vector<std::string>{"Unterordner"});
+  EXPECT_FALSE(files_.ListFiles("C:\\fehlt").has_value());
+}
+
+TEST_F(HostFileSystemTest, ReadsFilesButNotFolders) {
+  WriteHostFile(Host("datei.html"), std::string("abc\0def", 7));
+  auto file = files_.OpenForReading("C:\\DATEI.html");
+  ASSERT_NE(file, nullptr);
+  char buffer[16];
+  EXPECT_EQ(file->Read(buffer, sizeof buffer), 7);
+  EXPECT_EQ(file->Read(buffer, sizeof buffer), 0);
+  MakeHostFolder(Host("ordner"));
+  EXPECT_EQ(files_.OpenForReading("C:\\ordner"), nullptr);
+  EXPECT_EQ(files_.OpenForReading("C:\\*.html"), nullptr);
+  files_.openFault = [](const std::string&) { return true; };
+  EXPECT_EQ(files_.OpenForReading("C:\\datei.html"), nullptr);
+}
+
+TEST_F(HostFileSystemTest, HostPathsWithoutDriveLetter) {
+  const std::string windowsStyle = temp_.path() + "\\sub\\";
+  EXPECT_TRUE(files_.MakeSureDirectoryPathExists(windowsStyle));
+  EXPECT_TRUE(HostExists(Host("sub")));
+  EXPECT_TRUE(files_.WriteWholeFile(temp_.path() + "/sub/a.url", "x"));
+  EXPECT_TRUE(files_.SearchFindsEntry(temp_.path() + "\\sub\\a.url"));
+}
+
+}  // namespace
+}  // namespace merkwandel::testing

@@ -1,0 +1,184 @@
+// The reading loop and the shortcut files it leads to, end to end through
+// a conversion run on real folders.
+#include "tests/conversion_fixture.h"
+
+#include <algorithm>
+#include <filesystem>
+
+#include "conversion/bookmark_scanner.h"
+#include "conversion/conversion_run.h"
+
+namespace merkwandel::testing {
+namespace {
+
+using Files = std::map<std::string, std::string>;
+
+std::string Shortcut(const std::string& url) { return "[InternetShortcut]\r\nURL=" + url + "\r\n"; }
+
+class ScannerTest : public ConversionFixture {};
+
+struct LineEndCase {
+  const char* name;
+  const char* eol;
+};
+
+class LineEndTest : public ConversionFixture, public ::testing::WithParamInterface<LineEndCase> {};
+
+TEST_P(LineEndTest, EveryBookmarkIsWrittenOnce) {
+  const Files written = Convert(ExportFile(
+      {BookmarkLine("http://a.example/", "Erster"), BookmarkLine("http://b.example/", "Zweiter")},
+      GetParam().eol));
+  EXPECT_EQ(written, (Files{{"Erster.url", Shortcut("http://a.example/")},
+                            {"Zweiter.url", Shortcut("http://b.example/")}}));
+}
+
+INSTANTIATE_TEST_SUITE_P(Eols, LineEndTest,
+                         ::testing::Values(LineEndCase{"Lf", "\n"}, LineEndCase{"CrLf", "\r\n"},
+                                           LineEndCase{"Cr", "\r"}, LineEndCase{"LfCr", "\n\r"}),
+                         [](const auto& param) { return std::string(param.param.name); });
+
+TEST_F(ScannerTest, EmptyLinesBetweenCrLfAndLfCount) {
+  // CR LF is one line end; LF LF and CR CR are two each.
+  const Files written = Convert("<A HREF=\"http://a/\">A</A>\r\n\n\r\r<A HREF=\"http://b/\">B</A>\n\n");
+  EXPECT_EQ(written.size(), 2u);
+}
+
+TEST_F(ScannerTest, TheFirstLinesAndTheLastLineCount) {
+  // A bookmark on the first line, and one on a last line without line end.
+  const Files written = Convert(BookmarkLine("http://first/", "Anfang") + "\n" +
+                                BookmarkLine("http://last/", "Ende"));
+  EXPECT_EQ(written, (Files{{"Anfang.url", Shortcut("http://first/")}, {"Ende.url", Shortcut("http://last/")}}));
+}
+
+TEST_F(ScannerTest, SeveralBookmarksOnOneLineAreAllWritten) {
+  const std::string line = "<DT><A HREF=\"http://1/\">Eins</A><DT><A HREF=\"http://2/\">Zwei</A>"
+                           "<DT><a href=\"http://3/\">Drei</a>";
+  // In the middle of a file and on its last line.
+  EXPECT_EQ(Convert(line + "\n<P>\n").size(), 3u);
+  EXPECT_EQ(Convert(line).size(), 3u);
+}
+
+TEST_F(ScannerTest, ATagSplitOverTwoLinesIsJoinedWithoutSeparator) {
+  const Files written = Convert("<DT><A HREF=\"http://a/\"\nADD_DATE=\"1\">Zusammen\ngesetzt</A>\n");
+  EXPECT_EQ(written, (Files{{"Zusammengesetzt.url", Shortcut("http://a/")}}));
+}
+
+TEST_F(ScannerTest, AnEndTagWithoutStartTagClosesNothing) {
+  const Files written = Convert("<H3>Ordner</A>\n" + BookmarkLine("http://a/", "Danach") + "\n");
+  EXPECT_EQ(written, (Files{{"Danach.url", Shortcut("http://a/")}}));
+}
+
+TEST_F(ScannerTest, AnUnclosedTagDoesNotSwallowTheNextBookmark) {
+  const Files written = Convert("<DT><A HREF=\"http://kaputt/\">ohne Ende\n" +
+                                BookmarkLine("http://a/", "Richtig") + "\n");
+  EXPECT_EQ(written, (Files{{"Richtig.url", Shortcut("http://a/")}}));
+}
+
+TEST_F(ScannerTest, LongEntriesAndManyLinesHaveNoLimit) {
+  std::vector<std::string> entries;
+  // An inline favicon makes a line far longer than 32767 characters.
+  entries.push_back("        <DT><A HREF=\"http://icon/\" ICON=\"data:image/png;base64," +
+                    std::string(70000, 'Q') + "\">Mit Symbol</A>");
+  for (int i = 0; i < 40000; ++i) entries.push_back("<DD>Beschreibung");
+  entries.push_back(BookmarkLine("http://late/", "Zeile 40000"));
+  const Files written = Convert(ExportFile(entries));
+  EXPECT_EQ(written, (Files{{"Mit Symbol.url", Shortcut("http://icon/")},
+                            {"Zeile 40000.url", Shortcut("http://late/")}}));
+}
+
+TEST_F(ScannerTest, TitlesAreDecodedAndCleanedIntoOneName) {
+  const Files written = Convert(ExportFile({
+      BookmarkLine("http://1/", "Gr\xC3\xB6\xC3\x9F" "e &amp; \xC3\x84rger"),
+      BookmarkLine("http://2/", "Audi.com \xE2\x80\x93 the international Audi website | audi.com"),
+      BookmarkLine("http://3/", "..\\..\\Startmen\xC3\xBC\\Autostart\\x"),
+      BookmarkLine("http://4/", "CON"),
+  }));
+  EXPECT_EQ(written, (Files{{"Gr\xC3\xB6\xC3\x9F" "e & \xC3\x84rger.url", Shortcut("http://1/")},
+                            {"Audi.com \xE2\x80\x93 the international Audi website  audi.c.url",
+                             Shortcut("http://2/")},
+                            {"..-..-Startmen\xC3\xBC-Autostart-x.url", Shortcut("http://3/")},
+                            {"_CON.url", Shortcut("http://4/")}}));
+}
+
+TEST_F(ScannerTest, UrlLengthLimit) {
+  const std::string longest = "http://a/" + std::string(2083 - 9, 'x');
+  const Files written = Convert(ExportFile({BookmarkLine(longest, "Passt"),
+                                            BookmarkLine(longest + "y", "Zu lang"),
+                                            BookmarkLine("", "Leer"), BookmarkLine("http://b/", "")}));
+  EXPECT_EQ(written, (Files{{"Passt.url", Shortcut(longest)}}));
+}
+
+TEST_F(ScannerTest, EqualNamesLeaveTheLaterBookmark) {
+  const Files written = Convert(ExportFile({BookmarkLine("http://alt/", "Gleich: Name"),
+                                            BookmarkLine("http://neu/", "gleich Name")}));
+  EXPECT_EQ(written, (Files{{"Gleich Name.url", Shortcut("http://neu/")}}));
+  EXPECT_EQ(ui_.messages.back().text, conversion::ReportText(1));
+}
+
+TEST_F(ScannerTest, UrlsAreWrittenAsTheyStand) {
+  const std::string url = "place:folder=BOOKMARKS_MENU&folder=TOOLBAR&amp;x=1&sort=12";
+  EXPECT_EQ(Convert(ExportFile({BookmarkLine(url, "Ort")})), (Files{{"Ort.url", Shortcut(url)}}));
+}
+
+TEST_F(ScannerTest, TheScanBufferCarriesOverToTheNextRun) {
+  Convert(ExportFile({BookmarkLine("http://a/", "A")}));
+  EXPECT_EQ(root_.tTemp.Text(), "/A>    </DL><p></DL>");
+  // A second run reads its file again from its first line.
+  std::filesystem::remove_all(Host("Favoriten"));
+  MakeHostFolder(Host("Favoriten"));
+  EXPECT_EQ(Convert(ExportFile({BookmarkLine("http://a/", "A")})), (Files{{"A.url", Shortcut("http://a/")}}));
+}
+
+TEST_F(ScannerTest, AFileWithoutBookmarksWritesNothingAndReportsNothing) {
+  EXPECT_TRUE(Convert(std::string(100000, 'x') + "\n\n<DL>\n").empty());
+  EXPECT_TRUE(ui_.messages.empty());
+  EXPECT_TRUE(ui_.startedProcesses.empty());
+}
+
+}  // namespace
+}  // namespace merkwandel::testing
+
+namespace merkwandel::testing {
+namespace {
+
+// A bookmark file in memory.
+class MemoryFile : public platform::InputFile {
+ public:
+  explicit MemoryFile(std::string bytes) : bytes_(std::move(bytes)) {}
+  std::ptrdiff_t Read(char* buffer, std::size_t capacity) override {
+    const std::size_t n = std::min({capacity, bytes_.size() - at_, std::size_t{3}});  // small pieces
+    std::copy_n(bytes_.data() + at_, n, buffer);
+    at_ += n;
+    return static_cast<std::ptrdiff_t>(n);
+  }
+
+ private:
+  std::string bytes_;
+  std::size_t at_ = 0;
+};
+
+struct CountCase {
+  const char* bytes;
+  std::uint64_t lineEnds;
+};
+
+class LineEndCountTest : public HostFixture, public ::testing::WithParamInterface<CountCase> {};
+
+TEST_P(LineEndCountTest, CountsEachLineEndOnceAndPumpsAfterEach) {
+  app::Root root(platform_);
+  conversion::ShortcutWriter writer(root);
+  conversion::BookmarkScanner scanner(root, writer);
+  MemoryFile file(GetParam().bytes);
+  EXPECT_EQ(scanner.ReadAll(file), conversion::BookmarkScanner::Outcome::kEndOfFile);
+  EXPECT_EQ(scanner.LineEnds(), GetParam().lineEnds) << GetParam().bytes;
+  EXPECT_EQ(ui_.pumps, GetParam().lineEnds);
+}
+
+INSTANTIATE_TEST_SUITE_P(Files, LineEndCountTest,
+                         ::testing::Values(CountCase{"", 0}, CountCase{"a", 1}, CountCase{"a\r\nb\r\n", 2},
+                                           CountCase{"a\r\n\r\nb", 3}, CountCase{"a\rb\rc\r", 3},
+                                           CountCase{"a\nb\n", 2}, CountCase{"\n\n\n", 3},
+                                           CountCase{"\r\r\n\n", 3}, CountCase{"a\n\rb", 3}));
+
+}  // namespace
+}  // namespace merkwandel::testing

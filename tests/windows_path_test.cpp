@@ -1,0 +1,110 @@
+#include "platform/common/windows_path.h"
+
+#include <gtest/gtest.h>
+
+namespace merkwandel::winpath {
+namespace {
+
+struct NormaliseCase {
+  const char* path;
+  const char* normalised;  // nullptr: not a path this program handles
+  bool trailing;
+};
+
+class NormaliseTest : public ::testing::TestWithParam<NormaliseCase> {};
+
+TEST_P(NormaliseTest, FormatsAsWindowsWould) {
+  const auto& c = GetParam();
+  const auto parsed = Parse(c.path);
+  if (c.normalised == nullptr) {
+    EXPECT_FALSE(parsed.has_value());
+    return;
+  }
+  ASSERT_TRUE(parsed.has_value());
+  EXPECT_EQ(Format(*parsed), c.normalised);
+  EXPECT_EQ(parsed->trailingSeparator, c.trailing);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Paths, NormaliseTest,
+    ::testing::Values(
+        NormaliseCase{"C:\\Daten\\Import", "C:\\Daten\\Import", false},
+        NormaliseCase{"c:\\Daten\\\\Import\\", "C:\\Daten\\Import", true},
+        NormaliseCase{"C:/Daten/Import", "C:\\Daten\\Import", false},
+        NormaliseCase{"C:\\", "C:\\", true},
+        NormaliseCase{"C:", "C:\\", false},
+        NormaliseCase{"C:x", "C:\\x", false},
+        // ".." never climbs above the drive's root.
+        NormaliseCase{"C:\\a\\..\\..\\..\\b", "C:\\b", false},
+        NormaliseCase{"C:\\a\\.\\b\\.", "C:\\a\\b", false},
+        // The last component loses trailing dots and blanks, others one dot.
+        NormaliseCase{"C:\\a.\\b. . ", "C:\\a\\b", false},
+        NormaliseCase{"C:\\a..\\b", "C:\\a..\\b", false},
+        NormaliseCase{"\\tmp\\x", "\\tmp\\x", false},
+        NormaliseCase{"rel\\..\\..\\x", "..\\x", false},
+        NormaliseCase{"", nullptr, false},
+        NormaliseCase{"\\\\server\\share\\x", nullptr, false},
+        NormaliseCase{"\\\\?\\C:\\x", nullptr, false}));
+
+TEST(NameRules, ForbiddenCharacters) {
+  for (unsigned char c : std::string("<>:\"/\\|?*")) EXPECT_TRUE(IsForbiddenInName(c)) << c;
+  for (unsigned c = 0; c < 32; ++c) EXPECT_TRUE(IsForbiddenInName(static_cast<unsigned char>(c))) << c;
+  for (unsigned char c : std::string("aZ09 .-_&'()[]{}!#$%+,;=@^`~\xE4\xDF\xFF\x7F")) {
+    EXPECT_FALSE(IsForbiddenInName(c)) << c;
+  }
+  EXPECT_FALSE(IsValidName(""));
+  EXPECT_TRUE(IsValidName("B\xFC" "cher.url"));
+  EXPECT_FALSE(IsValidName("a:b"));
+}
+
+TEST(NameRules, ReservedDeviceNames) {
+  for (const char* name : {"CON", "con", "Prn", "AUX", "nul", "NUL.txt", "nul .url", "COM1",
+                           "com0", "LPT9", "lpt1.anything.url", "COM\xB9", "LPT\xB2", "CON \x2Eurl"}) {
+    EXPECT_TRUE(IsReservedDeviceName(name)) << name;
+  }
+  for (const char* name : {"", "CONS", "CO", "xCON", "COM", "COM10", "LPTX", "_CON", "NULL.url",
+                           "CON-Info", " CON", "COM\xB4"}) {
+    EXPECT_FALSE(IsReservedDeviceName(name)) << name;
+  }
+}
+
+TEST(NameRules, LetterCaseOfTheCodePage) {
+  EXPECT_TRUE(NamesEqual("B\xFC" "cher.URL", "B\xDC" "CHER.url"));  // ü and Ü
+  EXPECT_TRUE(NamesEqual("\x9A", "\x8A"));                            // š and Š
+  EXPECT_FALSE(NamesEqual("\xF7", "\xD7"));                           // ÷ is no letter
+  EXPECT_FALSE(NamesEqual("a", "ab"));
+}
+
+struct PatternCase {
+  const char* pattern;
+  const char* name;
+  bool matches;
+};
+
+class PatternTest : public ::testing::TestWithParam<PatternCase> {};
+
+TEST_P(PatternTest, Matches) {
+  const auto& c = GetParam();
+  EXPECT_EQ(MatchesPattern(c.pattern, c.name), c.matches) << c.pattern << " / " << c.name;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Patterns, PatternTest,
+    ::testing::Values(PatternCase{"*.html", "bookmarks.html", true},
+                      PatternCase{"*.html", "BOOKMARKS.HTML", true},
+                      PatternCase{"*.html", "bookmarks.htm", false},
+                      PatternCase{"*.*", "noextension", true},
+                      PatternCase{"*", "", true},
+                      PatternCase{"b?ok*", "book.html", true},
+                      PatternCase{"b?ok*", "bk", false},
+                      PatternCase{"*a*b*c", "xxaxxbxxc", true},
+                      PatternCase{"*a*b*c", "xxaxxcxxb", false},
+                      PatternCase{"a", "ab", false}));
+
+TEST(PatternTest, LongHostileNameStaysFast) {
+  const std::string name(20000, 'a');
+  EXPECT_FALSE(MatchesPattern("*a*a*a*a*a*a*a*b", name));
+}
+
+}  // namespace
+}  // namespace merkwandel::winpath
