@@ -8,6 +8,7 @@
 #pragma once
 
 #include <array>
+#include <cstdint>
 #include <string>
 
 #include "app/folder_lists.h"
@@ -39,6 +40,10 @@ class Root {
   Root& operator=(const Root&) = delete;
 
   platform::Platform& Platform() { return platform_; }
+
+  // The window's handle as the platform knows it, for dialogs it owns; 0
+  // when the state has no window on screen.
+  virtual std::uintptr_t WindowHandle() const { return 0; }
 
   virtual std::string Caption() const;
   virtual std::string Text(Field field) const;
