@@ -45,7 +45,12 @@ void RunConversion(app::Root& root) {
       show(kFolderNotCreated, MessageIcon::kWarning);
     }
   }
-  if (!system_helpers::PathExists(files, root.Text(Field::tFavoriten)) || sourceMissing) {
+  // A target that names a file can't take shortcuts: it counts as missing.
+  const auto target = files.Attributes(root.Text(Field::tFavoriten));
+  const bool folderMissing =
+      !system_helpers::PathExists(files, root.Text(Field::tFavoriten)) ||
+      !target || (*target & platform::kAttributeDirectory) == 0;
+  if (folderMissing || sourceMissing) {
     show(kNotFound, MessageIcon::kError);
     return;
   }

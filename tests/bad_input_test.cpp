@@ -1,0 +1,261 @@
+// Whatever file the user points at and whatever the disk does, the run ends
+// idle, writes nothing outside the target folder and loses no file that
+// was there. Each row: the input or fault, what the user sees, what is on
+// disk afterwards.
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <functional>
+#include <random>
+
+#include "conversion/conversion_run.h"
+#include "tests/conversion_fixture.h"
+
+namespace merkwandel::testing {
+namespace {
+
+using platform::MessageIcon;
+namespace fs = std::filesystem;
+
+class BadInputFixture : public ConversionFixture {
+ public:
+  // Every file below drive C: but the bookmark and target folders, with its content.
+  std::map<std::string, std::string> Surroundings() const {
+    std::map<std::string, std::string> seen;
+    for (auto it = fs::recursive_directory_iterator(temp_.path()); it != fs::recursive_directory_iterator(); ++it) {
+      const std::string relative = fs::relative(it->path(), temp_.path()).string();
+      if (relative == "Favoriten" || relative == "Lesezeichen") {
+        it.disable_recursion_pending();
+        continue;
+      }
+      seen[relative] = it->is_regular_file() ? ReadHostFile(it->path().string()) : "<folder>";
+    }
+    return seen;
+  }
+  std::string Shortcut(const std::string& url) { return "[InternetShortcut]\r\nURL=" + url + "\r\n"; }
+  fs::path SourceHost() const { return Host("Lesezeichen/bookmarks.html"); }
+  void WriteSource(const std::string& bytes) { WriteHostFile(SourceHost(), bytes); }
+  std::string TwoBookmarks() {
+    return ExportFile({BookmarkLine("http://a.example/", "Eins"), BookmarkLine("http://b.example/", "Zwei")});
+  }
+
+  std::string HostOf(const std::string& relative) const { return Host(relative); }
+  platform::host::HostFileSystem& Files() { return files_; }
+  platform::host::HostUserInterface& Ui() { return ui_; }
+  app::Root& RootState() { return root_; }
+};
+
+struct Row {
+  const char* name;
+  // Lays out the row's files and faults; may change the two fields.
+  std::function<void(BadInputFixture&)> setUp;
+  // The messages, as "w:", "e:" or "i:" + text.
+  std::vector<std::string> seen;
+  // The target folder's files afterwards (name -> content, "*" for any).
+  std::map<std::string, std::string> onDisk;
+  // Instead of the two above, for rows whose outcome is a range.
+  std::function<void(const std::vector<std::string>& seen, const std::map<std::string, std::string>& onDisk)>
+      check = nullptr;
+};
+
+std::string W(const std::string& t) { return "w:" + t; }
+std::string E(const std::string& t) { return "e:" + t; }
+std::string I(std::size_t n) { return "i:" + conversion::ReportText(n); }
+
+class BadInputTest : public BadInputFixture, public ::testing::WithParamInterface<Row> {};
+
+TEST_P(BadInputTest, EndsIdleAndLeavesTheRestAlone) {
+  WriteHostFile(Host("Daneben.url"), "daneben");
+  MakeHostFolder(Host("Andere"));
+  WriteHostFile(Host("Andere/bookmarks.html"), TwoBookmarks());
+  GetParam().setUp(*this);
+  const auto before = Surroundings();
+
+  conversion::RunConversion(root_);
+
+  std::vector<std::string> seen;
+  for (const auto& m : ui_.messages) {
+    seen.push_back(std::string(m.icon == MessageIcon::kWarning ? "w:" : m.icon == MessageIcon::kError ? "e:" : "i:") +
+                   m.text);
+  }
+  // What the folder named in the target field holds afterwards.
+  std::map<std::string, std::string> target;
+  if (const auto folder = files_.HostPath(root_.Text(app::Field::tFavoriten)); folder && fs::is_directory(*folder)) {
+    for (const auto& name : HostNames(*folder)) target[name] = ReadHostFile(*folder + "/" + name);
+  }
+  for (const auto& [name, content] : GetParam().onDisk) {
+    if (content == "*" && target.count(name)) target[name] = "*";
+  }
+  if (GetParam().check) {
+    GetParam().check(seen, target);
+  } else {
+    EXPECT_EQ(seen, GetParam().seen);
+    EXPECT_EQ(target, GetParam().onDisk);
+    EXPECT_EQ(ui_.startedProcesses.size(), seen.empty() || seen.back()[0] != 'i' ? 0u : 1u);
+  }
+  EXPECT_EQ(Surroundings(), before);
+  for (app::Control control : app::kInputControls) EXPECT_TRUE(root_.Enabled(control));
+  EXPECT_EQ(ui_.pointer, platform::MousePointer::kDefault);
+}
+
+std::string GarbageBytes() {
+  std::mt19937 random(20261206);
+  std::string bytes(256 * 1024, '\0');
+  for (char& c : bytes) c = static_cast<char>(random());
+  return bytes;
+}
+
+std::string Utf16WithBom(const std::string& ascii) {
+  std::string bytes = "\xFF\xFE";
+  for (char c : ascii) {
+    bytes.push_back(c);
+    bytes.push_back('\0');
+  }
+  return bytes;
+}
+
+const std::string kNotFound = conversion::kNotFound;
+const std::string kNotCreated = conversion::kFolderNotCreated;
+
+INSTANTIATE_TEST_SUITE_P(
+    BookmarkPath, BadInputTest,
+    ::testing::Values(
+        Row{"Empty", [](auto& f) { f.RootState().SetText(app::Field::tHypertext, ""); }, {E(kNotFound)}, {}},
+        Row{"Folder", [](auto& f) { f.RootState().SetText(app::Field::tHypertext, "C:\\Andere"); }, {E(kNotFound)}, {}},
+        Row{"MatchingWildcard", [](auto& f) { f.RootState().SetText(app::Field::tHypertext, "C:\\Andere\\*.html"); },
+            {E(kNotFound)}, {}},
+        Row{"MissingDrive", [](auto& f) { f.RootState().SetText(app::Field::tHypertext, "Q:\\bookmarks.html"); },
+            {E(kNotFound)}, {}},
+        Row{"Locked",
+            [](auto& f) {
+              f.WriteSource(f.TwoBookmarks());
+              f.Files().openFault = [](const std::string&) { return true; };
+            },
+            {E(kNotFound)}, {}},
+        Row{"ZeroBytes", [](auto& f) { f.WriteSource(""); }, {}, {}},
+        Row{"BinaryGarbage", [](auto& f) { f.WriteSource(GarbageBytes()); }, {}, {}},
+        Row{"Utf16WithByteOrderMark",
+            [](auto& f) { f.WriteSource(Utf16WithBom("<DT><A HREF=\"http://a/\">A</A>\r\n")); }, {}, {}},
+        Row{"OneLine200MegabytesWithoutLineEnd",
+            [](auto& f) {
+              f.WriteSource("");
+              ASSERT_EQ(::truncate(f.SourceHost().c_str(), 200 << 20), 0);  // sparse: zero bytes
+            },
+            {}, {}},
+        Row{"DeletedWhileRead",
+            [](auto& f) {
+              f.WriteSource(f.TwoBookmarks());
+              f.Ui().onPump = [&f] {
+                if (f.Ui().pumps == 2) ::unlink(f.SourceHost().c_str());  // once reading has begun
+                return true;
+              };
+            },
+            {I(2)}, {{"Eins.url", "*"}, {"Zwei.url", "*"}}},
+        Row{"TruncatedWhileRead",
+            [](auto& f) {
+              std::vector<std::string> entries;
+              for (int i = 0; i < 5000; ++i) {
+                entries.push_back(BookmarkLine("http://x.example/" + std::to_string(i), "Lesezeichen " + std::to_string(i)));
+              }
+              f.WriteSource(ExportFile(entries));
+              f.Ui().onPump = [&f] {
+                if (f.Ui().pumps == 2) ::truncate(f.SourceHost().c_str(), 0);
+                return true;
+              };
+            },
+            {},
+            {},
+            [](const auto& seen, const auto& onDisk) {
+              // What was read before the cut is written, the rest is missing.
+              EXPECT_GT(onDisk.size(), 0u);
+              EXPECT_LT(onDisk.size(), 5000u);
+              EXPECT_EQ(seen, std::vector<std::string>{I(onDisk.size())});
+              for (const auto& [name, content] : onDisk) EXPECT_TRUE(name.starts_with("Lesezeichen ")) << name;
+            }}),
+    [](const auto& param) { return std::string(param.param.name); });
+
+INSTANTIATE_TEST_SUITE_P(
+    TargetFolder, BadInputTest,
+    ::testing::Values(
+        Row{"MissingWithMissingParents",
+            [](auto& f) {
+              f.WriteSource(f.TwoBookmarks());
+              f.RootState().SetText(app::Field::tFavoriten, "C:\\Favoriten\\Neu\\Import");
+            },
+            {I(2)}, {{"Eins.url", "*"}, {"Zwei.url", "*"}}},
+        Row{"OnMissingDrive",
+            [](auto& f) {
+              f.WriteSource(f.TwoBookmarks());
+              f.RootState().SetText(app::Field::tFavoriten, "Q:\\Favoriten");
+            },
+            {W(kNotCreated), E(kNotFound)}, {}},
+        Row{"NamesAFile",
+            [](auto& f) {
+              f.WriteSource(f.TwoBookmarks());
+              f.RootState().SetText(app::Field::tFavoriten, "C:\\Daneben.url");
+            },
+            {E(kNotFound)}, {}},
+        Row{"LongerThanMaxPath",
+            [](auto& f) {
+              f.WriteSource(f.TwoBookmarks());
+              f.RootState().SetText(app::Field::tFavoriten, "C:\\Favoriten\\" + std::string(250, 'x'));
+            },
+            {W(kNotCreated), E(kNotFound)}, {}},
+        Row{"CannotBeWritten",
+            [](auto& f) {
+              f.WriteSource(f.TwoBookmarks());
+              f.Files().writeFault = [](const std::string&) { return std::optional<std::size_t>(0); };
+            },
+            {}, {}},
+        Row{"ReadOnlyShortcutInTheWay",
+            [](auto& f) {
+              f.WriteSource(f.TwoBookmarks());
+              WriteHostFile(f.HostOf("Favoriten/Eins.url"), "alt");
+              ::chmod(f.HostOf("Favoriten/Eins.url").c_str(), 0444);
+            },
+            {I(2)}, {{"Eins.url", "alt"}, {"Zwei.url", "*"}}},
+        Row{"LockedShortcutInTheWay",
+            [](auto& f) {
+              f.WriteSource(f.TwoBookmarks());
+              WriteHostFile(f.HostOf("Favoriten/Eins.url"), "alt");
+              f.Files().writeFault = [](const std::string& path) {
+                return path.ends_with("/Eins.url") ? std::optional<std::size_t>(0) : std::nullopt;
+              };
+            },
+            {I(2)}, {{"Eins.url", "alt"}, {"Zwei.url", "*"}}},
+        Row{"DiskFullPartWay",
+            [](auto& f) {
+              f.WriteSource(f.TwoBookmarks());
+              f.Files().writeFault = [](const std::string& path) {
+                return path.ends_with("/Zwei.url") ? std::optional<std::size_t>(10) : std::nullopt;
+              };
+            },
+            {I(1)}, {{"Eins.url", "*"}}}),
+    [](const auto& param) { return std::string(param.param.name); });
+
+INSTANTIATE_TEST_SUITE_P(
+    Titles, BadInputTest,
+    ::testing::Values(
+        Row{"TryToLeaveOrOpenDevices",
+            [](auto& f) {
+              f.WriteSource(ExportFile({BookmarkLine("http://1/", "..\\"), BookmarkLine("http://2/", "/"),
+                                        BookmarkLine("http://3/", "C:"), BookmarkLine("http://4/", "CON"),
+                                        BookmarkLine("http://5/", "nul.txt"), BookmarkLine("http://6/", "COM1"),
+                                        BookmarkLine("http://7/", "..\\..\\..\\Daneben")}));
+            },
+            {I(7)},
+            {{"..-.url", "*"}, {"-.url", "*"}, {"C.url", "*"}, {"_CON.url", "*"}, {"_nul.txt.url", "*"},
+             {"_COM1.url", "*"}, {"..-..-..-Daneben.url", "*"}}},
+        Row{"EqualAfterCleaning",
+            [](auto& f) {
+              f.WriteSource(ExportFile({BookmarkLine("http://alt/", "a:b"), BookmarkLine("http://mitte/", "x"),
+                                        BookmarkLine("http://neu/", "a|b")}));
+            },
+            {I(2)},
+            {{"ab.url", "[InternetShortcut]\r\nURL=http://neu/\r\n"}, {"x.url", "*"}}}),
+    [](const auto& param) { return std::string(param.param.name); });
+
+}  // namespace
+}  // namespace merkwandel::testing
