@@ -1,0 +1,26 @@
+#!/usr/bin/env bash
+# merkwandel-console: the run from the command line, with the output a script reads.
+set -euo pipefail
+console=$1
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+
+printf '<!DOCTYPE NETSCAPE-Bookmark-file-1>\r\n<DL><p>\r\n<DT><A HREF="http://a.example/">B\xc3\xbccher</A>\r\n<DT><A HREF="http://b.example/">Zwei</A>\r\n</DL>\r\n' > "$work/bookmarks.html"
+
+fail() { echo "FAIL: $*"; exit 1; }
+
+# A drive letter mapped to a host folder; the target folder is created.
+out=$(MERKWANDEL_DRIVES="X=$work" "$console" 'X:\bookmarks.html' 'X:\Favoriten\Import')
+expected=$'information: Es wurden 2 Favoriten aus der Firefox Lesezeichendatei exportiert.    \nexplorer: Explorer.exe X:\\Favoriten\\Import\\'
+[[ $out == "$expected" ]] || fail "unexpected output: $out"
+[[ -f "$work/Favoriten/Import/Bücher.url" ]] || fail "no Bücher.url"
+[[ $(cat "$work/Favoriten/Import/Zwei.url") == $'[InternetShortcut]\r\nURL=http://b.example/\r' ]] || fail "content"
+
+# Missing bookmark file: the error message, exit status 0.
+out=$("$console" "$work/fehlt.html" "$work/Favoriten")
+[[ $out == "error: Entweder konnte der Zielordner oder die Datei mit Lesezeichen nicht gefunden werden.    " ]] ||
+  fail "unexpected output: $out"
+
+# Wrong use.
+if "$console" only-one 2>/dev/null; then fail "accepted one argument"; fi
+echo "console test passed"
