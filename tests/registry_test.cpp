@@ -37,6 +37,7 @@ struct TypeCase {
   std::string bytes;
   RegistryValue delivered;   // kBefore when nothing is delivered
   const char* secondQuery;   // the data query, or nullptr when there is none
+  friend void PrintTo(const TypeCase& c, std::ostream* os) { *os << c.name; }
 };
 
 class ReadByTypeTest : public RegistryReaderTest, public ::testing::WithParamInterface<TypeCase> {};
@@ -96,6 +97,7 @@ struct FailureCase {
   // Prepares the registry; the reader then reads "Wert" under kKey.
   void (*prepare)(platform::host::HostRegistry& registry);
   std::vector<std::string> calls;
+  friend void PrintTo(const FailureCase& c, std::ostream* os) { *os << c.name; }
 };
 
 class ReadFailureTest : public RegistryReaderTest,
