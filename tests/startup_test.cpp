@@ -157,17 +157,5 @@ INSTANTIATE_TEST_SUITE_P(
                   {"AD/Mozilla/Firefox/Profiles/p"}, kAd, kAdProfile, nullptr}),
     [](const auto& param) { return std::string(param.param.name); });
 
-TEST_F(StartupTest, AnUnreadableKeyChangesNothing) {
-  Store("AppData", platform::kRegSz, kAppData + "\0"s);
-  Store("Favorites", platform::kRegSz, kFavorites + "\0"s);
-  registry_.openStatus = 5;  // ERROR_ACCESS_DENIED
-  app::ProposeDefaultPaths(root_);
-  EXPECT_EQ(root_.Text(Field::tHypertext), app::kDesignHypertext);
-  EXPECT_EQ(root_.Text(Field::tFavoriten), app::kDesignFavoriten);
-  EXPECT_EQ(ui_.pumps, 0u);
-  EXPECT_EQ(registry_.calls.size(), 2u);  // both reads tried
-  ExpectNothingLeftBehind();
-}
-
 }  // namespace
 }  // namespace merkwandel::testing
