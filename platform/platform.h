@@ -129,6 +129,62 @@ class Encoding {
   virtual std::optional<unsigned char> AnsiFromUnicode(char32_t codePoint) = 0;
 };
 
+// Registry statuses, data types and predefined root keys, numbered as
+// Windows numbers them.
+inline constexpr std::int32_t kErrorSuccess = 0;
+inline constexpr std::int32_t kErrorFileNotFound = 2;
+inline constexpr std::int32_t kErrorInvalidHandle = 6;
+inline constexpr std::int32_t kErrorInvalidParameter = 87;
+inline constexpr std::int32_t kErrorMoreData = 234;
+
+inline constexpr std::uint32_t kRegNone = 0;
+inline constexpr std::uint32_t kRegSz = 1;
+inline constexpr std::uint32_t kRegExpandSz = 2;
+inline constexpr std::uint32_t kRegBinary = 3;
+inline constexpr std::uint32_t kRegDword = 4;
+inline constexpr std::uint32_t kRegMultiSz = 7;
+inline constexpr std::uint32_t kRegQword = 11;
+
+// The predefined keys as their 32-bit handle values.
+inline constexpr std::uint32_t kHkeyClassesRoot = 0x80000000;
+inline constexpr std::uint32_t kHkeyCurrentUser = 0x80000001;
+inline constexpr std::uint32_t kHkeyLocalMachine = 0x80000002;
+
+// A registry key opened through Registry::OpenKey; only the Registry that
+// opened it knows what the number stands for.
+using RegistryKey = std::uintptr_t;
+
+// Reading the registry (advapi32). Every call answers a Windows status:
+// kErrorSuccess (0) or the number of the failure. Key paths, value names and
+// text data are ANSI.
+class Registry {
+ public:
+  virtual ~Registry() = default;
+
+  // RegOpenKeyExA: opens `subKey` ("\"-separated, letter case ignored; empty
+  // for `root` itself) below the predefined key `root`, asking for `access`.
+  // On success `key` is the open key, which the caller must hand to CloseKey;
+  // on failure (kErrorFileNotFound for a missing key) `key` is unchanged and
+  // nothing is open.
+  virtual std::int32_t OpenKey(std::uint32_t root, const std::string& subKey,
+                               std::uint32_t options, std::uint32_t access,
+                               RegistryKey& key) = 0;
+
+  // RegQueryValueExA on the value `name` of `key` ("" for the key's default
+  // value; letter case ignored). `type`, when not null, receives the data
+  // type. Without `data`, `*size` receives the size of the data in bytes. With
+  // `data`, `*size` is the capacity of that buffer: data that fits is copied
+  // into it and `*size` becomes its size; data that does not fit gives
+  // kErrorMoreData, `*size` becomes the size needed and the buffer's content
+  // is undefined. `data` without `size` is kErrorInvalidParameter. A missing
+  // value gives kErrorFileNotFound.
+  virtual std::int32_t QueryValue(RegistryKey key, const std::string& name, std::uint32_t* type,
+                                  unsigned char* data, std::uint32_t* size) = 0;
+
+  // RegCloseKey.
+  virtual std::int32_t CloseKey(RegistryKey key) = 0;
+};
+
 // The whole interface, one area at a time.
 class Platform {
  public:
@@ -136,6 +192,7 @@ class Platform {
   virtual FileSystem& Files() = 0;
   virtual UserInterface& Ui() = 0;
   virtual Encoding& Text() = 0;
+  virtual Registry& Reg() = 0;
 };
 
 }  // namespace merkwandel::platform

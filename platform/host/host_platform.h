@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "platform/host/host_file_system.h"
+#include "platform/host/host_registry.h"
 #include "platform/platform.h"
 
 namespace merkwandel::platform::host {
@@ -68,14 +69,17 @@ class HostPlatform final : public Platform {
   FileSystem& Files() override { return files_; }
   UserInterface& Ui() override { return ui_; }
   Encoding& Text() override { return encoding_; }
+  Registry& Reg() override { return registry_; }
 
   HostFileSystem& HostFiles() { return files_; }
   HostUserInterface& HostUi() { return ui_; }
+  HostRegistry& HostReg() { return registry_; }
 
  private:
   HostFileSystem files_;
   HostUserInterface ui_;
   HostEncoding encoding_;
+  HostRegistry registry_;
 };
 
 }  // namespace merkwandel::platform::host

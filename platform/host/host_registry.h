@@ -1,0 +1,77 @@
+// The registry on the host backend: an in-memory tree of keys with typed
+// values held as raw bytes, loaded by the tests, and answering with the
+// statuses and size rules of the Windows calls. It counts the keys that are
+// open, logs every call, and can be told to fail an open or a query, or to
+// change a value between two queries.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <map>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/platform.h"
+
+namespace merkwandel::platform::host {
+
+class HostRegistry final : public Registry {
+ public:
+  // Creates the key `path` below `root`, and every key above it. Existing
+  // keys keep their values.
+  void AddKey(std::uint32_t root, const std::string& path);
+  // Stores a value with its type and exactly these bytes (a text's zero is
+  // part of `bytes` only when the test puts it there), creating its key as
+  // AddKey does. Replaces a value of the same name in any letter case.
+  void SetValue(std::uint32_t root, const std::string& path, const std::string& name,
+                std::uint32_t type, const std::string& bytes);
+  // A REG_SZ value of `text` with its terminating zero.
+  void SetText(std::uint32_t root, const std::string& path, const std::string& name,
+               const std::string& text);
+  // A REG_DWORD value, little-endian.
+  void SetDword(std::uint32_t root, const std::string& path, const std::string& name,
+                std::uint32_t number);
+
+  // Keys opened and not yet closed.
+  std::size_t OpenKeys() const { return open_.size(); }
+
+  // Every call, in order, with its arguments and answer, as in
+  //   "open 0x80000001 Software\X options 0 access 0x19 -> 0"
+  //   "query Name size 0 -> 0"          (size query, no buffer)
+  //   "query Name data 4 -> 234"        (buffer with capacity 4)
+  //   "close -> 0"
+  std::vector<std::string> calls;
+
+  // When set, every OpenKey answers this status and opens nothing.
+  std::optional<std::int32_t> openStatus;
+  // Called at the start of every query with the value's name and whether a
+  // buffer was given. It may change the registry (let a value grow between
+  // the size query and the data query); a status it returns is answered
+  // instead of the query's own.
+  std::function<std::optional<std::int32_t>(const std::string& name, bool withData)> beforeQuery;
+
+  std::int32_t OpenKey(std::uint32_t root, const std::string& subKey, std::uint32_t options,
+                       std::uint32_t access, RegistryKey& key) override;
+  std::int32_t QueryValue(RegistryKey key, const std::string& name, std::uint32_t* type,
+                          unsigned char* data, std::uint32_t* size) override;
+  std::int32_t CloseKey(RegistryKey key) override;
+
+ private:
+  struct Value {
+    std::uint32_t type = kRegNone;
+    std::string bytes;
+  };
+  // Keys by root and path, values by name, both under upper-case keys.
+  using Values = std::map<std::string, Value>;
+  static std::string KeyId(std::uint32_t root, const std::string& path);
+  Values& KeyValues(std::uint32_t root, const std::string& path);
+  std::int32_t Query(RegistryKey key, const std::string& name, std::uint32_t* type,
+                     unsigned char* data, std::uint32_t* size);
+
+  std::map<std::string, Values> keys_;
+  std::map<RegistryKey, std::string> open_;  // open key -> its KeyId
+  RegistryKey nextKey_ = 0x100;
+};
+
+}  // namespace merkwandel::platform::host
