@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "platform/host/host_file_system.h"
+#include "platform/host/host_forms.h"
 #include "platform/platform.h"
 
 namespace merkwandel::platform::host {
@@ -35,6 +36,9 @@ class HostUserInterface final : public UserInterface {
   // Called at every pump; its answer is PumpEvents' answer (false: the window
   // is closing). Without it every pump answers true.
   std::function<bool()> onPump;
+  // The window whose pending user actions a pump handles; when it is
+  // closing, PumpEvents answers false whatever onPump says.
+  HostForms* window = nullptr;
   // Answer of StartProcess.
   bool processStartSucceeds = true;
 
@@ -65,17 +69,24 @@ class HostEncoding final : public Encoding {
 
 class HostPlatform final : public Platform {
  public:
+  HostPlatform() { ui_.window = &forms_; }
+  HostPlatform(const HostPlatform&) = delete;
+  HostPlatform& operator=(const HostPlatform&) = delete;
+
   FileSystem& Files() override { return files_; }
   UserInterface& Ui() override { return ui_; }
   Encoding& Text() override { return encoding_; }
+  Forms& Window() override { return forms_; }
 
   HostFileSystem& HostFiles() { return files_; }
   HostUserInterface& HostUi() { return ui_; }
+  HostForms& HostWindow() { return forms_; }
 
  private:
   HostFileSystem files_;
   HostUserInterface ui_;
   HostEncoding encoding_;
+  HostForms forms_;
 };
 
 }  // namespace merkwandel::platform::host
