@@ -55,8 +55,10 @@ FormDesign BuildDesign() {
   at(RootControl::DirFiles) = Make("DirFiles", ControlKind::kFileList, 2430, 4770, 2265, 1350, 11);
   at(RootControl::Image1) = Make("Image1", ControlKind::kImage, 270, 315, 720, 720, -1);
 
-  at(RootControl::Label1).background = Background::kTransparent;
-  at(RootControl::Label2).background = Background::kTransparent;
+  for (RootControl caption : {RootControl::Label1, RootControl::Label2}) {
+    at(caption).background = Background::kTransparent;
+    at(caption).autoSize = true;
+  }
   at(RootControl::bStarten).defaultButton = true;
 
   auto& picture = at(RootControl::Picture1);

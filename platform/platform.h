@@ -179,6 +179,7 @@ struct ControlDesign {
   std::optional<Colour> foreground;  // nothing: the system's colour
   Background background = Background::kDefault;
   bool border = false;  // a single thin line
+  bool autoSize = false;  // a label: one line, sized to fit its text (the size is a guide)
   bool visible = true;
   bool enabled = true;
   bool defaultButton = false;  // Enter clicks it unless another button has the focus

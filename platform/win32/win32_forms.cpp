@@ -30,6 +30,7 @@ Win32Forms* FormsOf(HWND window) {
 }  // namespace
 
 Win32Forms::~Win32Forms() {
+  session_.dispatch = nullptr;
   if (window_) {
     session_.window = nullptr;
     window_.Reset();
@@ -105,12 +106,14 @@ bool Win32Forms::Create(const FormDesign& design, FormEvents& events) {
   if (!window_) return false;
   session_.window = window_.get();
   session_.closing = false;
+  session_.dispatch = [this](MSG& message) { Dispatch(message); };
   if (bigIcon_) SendMessageA(window_.get(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(bigIcon_.get()));
   if (smallIcon_) {
     SendMessageA(window_.get(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(smallIcon_.get()));
   }
   if (!CreateControls()) {
     session_.window = nullptr;
+    session_.dispatch = nullptr;
     window_.Reset();
     return false;
   }
@@ -137,7 +140,7 @@ bool Win32Forms::CreateControls() {
     const char* text = control.text.c_str();
     switch (control.kind) {
       case ControlKind::kLabel:
-        style |= SS_LEFT;
+        style |= control.autoSize ? SS_LEFTNOWORDWRAP : SS_LEFT;
         break;
       case ControlKind::kCommandButton:
         className = "BUTTON";
@@ -168,10 +171,11 @@ bool Win32Forms::CreateControls() {
         exStyle |= WS_EX_CLIENTEDGE;
         break;
     }
-    const forms::PixelRect rect{forms::TwipsToPixels(control.left, dpiX_),
-                                forms::TwipsToPixels(control.top, dpiY_),
-                                forms::TwipsToPixels(control.width, dpiX_),
-                                forms::TwipsToPixels(control.height, dpiY_)};
+    forms::PixelRect rect{forms::TwipsToPixels(control.left, dpiX_),
+                          forms::TwipsToPixels(control.top, dpiY_),
+                          forms::TwipsToPixels(control.width, dpiX_),
+                          forms::TwipsToPixels(control.height, dpiY_)};
+    if (control.autoSize) FitText(i, rect);
     const HWND made = CreateWindowExA(
         exStyle, className, text, style, rect.left, rect.top, rect.width, rect.height, parent,
         reinterpret_cast<HMENU>(static_cast<INT_PTR>(kFirstControlId + static_cast<int>(i))),
@@ -188,6 +192,21 @@ bool Win32Forms::CreateControls() {
     }
   }
   return true;
+}
+
+void Win32Forms::FitText(std::size_t control, forms::PixelRect& rect) const {
+  // The size of the one line in the control's font, "&" as Windows shows it.
+  ScreenDc screen;
+  if (screen.get() == nullptr) return;
+  const HGDIOBJ before = SelectObject(screen.get(), FontFor(control));
+  RECT extent{0, 0, 0, 0};
+  const std::string& text = design_->controls[control].text;
+  const int height = DrawTextA(screen.get(), text.c_str(), static_cast<int>(text.size()), &extent,
+                               DT_CALCRECT | DT_SINGLELINE | DT_LEFT);
+  SelectObject(screen.get(), before);
+  if (height <= 0) return;
+  rect.width = extent.right - extent.left;
+  rect.height = extent.bottom - extent.top;
 }
 
 HFONT Win32Forms::FontFor(std::size_t control) const {
@@ -231,11 +250,7 @@ void Win32Forms::Run() {
   MoveFocus(GetNextDlgTabItem(window_.get(), nullptr, FALSE));
 
   MSG message{};
-  while (GetMessageA(&message, nullptr, 0, 0) > 0) {
-    if (window_ && IsDialogMessageA(window_.get(), &message)) continue;
-    TranslateMessage(&message);
-    DispatchMessageA(&message);
-  }
+  while (GetMessageA(&message, nullptr, 0, 0) > 0) Dispatch(message);
 }
 
 void Win32Forms::MoveFocus(HWND to) {
@@ -253,15 +268,37 @@ void Win32Forms::RestoreFocus() {
   }
 }
 
-void Win32Forms::ButtonFocus(HWND button, bool gained) {
+void Win32Forms::ShowDefaultButton() {
   // The button with the focus is the one Enter clicks and looks like the
-  // default; otherwise the design's default button is.
-  if (defaultButton_ == nullptr || button == defaultButton_) return;
-  const HWND now = gained ? button : defaultButton_;
-  const HWND other = gained ? defaultButton_ : button;
-  SendMessageA(other, BM_SETSTYLE, BS_PUSHBUTTON | BS_NOTIFY, TRUE);
-  SendMessageA(now, BM_SETSTYLE, BS_DEFPUSHBUTTON | BS_NOTIFY, TRUE);
-  currentDefault_ = now;
+  // default; while no button has the focus, the design's default button is.
+  HWND wanted = defaultButton_;
+  const HWND focus = GetFocus();
+  const int focused = IndexOf(focus);
+  if (focused >= 0 && design_->controls[static_cast<std::size_t>(focused)].kind ==
+                          ControlKind::kCommandButton) {
+    wanted = focus;
+  }
+  currentDefault_ = wanted;
+  for (std::size_t i = 0; i < controls_.size(); ++i) {
+    if (controls_[i] == nullptr || design_->controls[i].kind != ControlKind::kCommandButton) continue;
+    const bool looksDefault =
+        (GetWindowLongA(controls_[i], GWL_STYLE) & BS_TYPEMASK) == BS_DEFPUSHBUTTON;
+    if (looksDefault != (controls_[i] == wanted)) {
+      SendMessageA(controls_[i], BM_SETSTYLE,
+                   (controls_[i] == wanted ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON) | BS_NOTIFY, TRUE);
+    }
+  }
+}
+
+void Win32Forms::Dispatch(MSG& message) {
+  if (window_ && IsDialogMessageA(window_.get(), &message)) {
+    // The dialog keyboard may have moved the focus and changed the buttons'
+    // looks after its own rules; ours decide.
+    if (window_) ShowDefaultButton();
+    return;
+  }
+  TranslateMessage(&message);
+  DispatchMessageA(&message);
 }
 
 LRESULT Win32Forms::ColourStatic(HDC dc, HWND control) {
@@ -317,20 +354,14 @@ LRESULT Win32Forms::Handle(HWND window, UINT message, WPARAM wParam, LPARAM lPar
       const int index = IndexOf(from);
       if (index < 0) return 0;  // Esc (IDCANCEL) and menu commands: nothing
       const auto& control = design_->controls[static_cast<std::size_t>(index)];
-      if (control.kind != ControlKind::kCommandButton) return 0;
-      switch (HIWORD(wParam)) {
-        case BN_CLICKED:
-          if (IsWindowEnabled(from) && !session_.closing) Deliver(index);
-          return 0;
-        case BN_SETFOCUS:
-          ButtonFocus(from, true);
-          return 0;
-        case BN_KILLFOCUS:
-          ButtonFocus(from, false);
-          return 0;
-        default:
-          return 0;
+      const WORD code = HIWORD(wParam);
+      if (control.kind == ControlKind::kCommandButton) {
+        if (code == BN_CLICKED && IsWindowEnabled(from) && !session_.closing) Deliver(index);
+        if (code == BN_SETFOCUS || code == BN_KILLFOCUS) ShowDefaultButton();
+      } else if (control.kind == ControlKind::kTextBox && code == EN_SETFOCUS) {
+        ShowDefaultButton();
       }
+      return 0;
     }
     case DM_GETDEFID:
       if (currentDefault_ == nullptr) return 0;
@@ -381,6 +412,7 @@ LRESULT Win32Forms::Handle(HWND window, UINT message, WPARAM wParam, LPARAM lPar
     case WM_DESTROY:
       session_.closing = true;
       session_.window = nullptr;
+      session_.dispatch = nullptr;
       PostQuitMessage(0);
       return 0;
     case WM_NCDESTROY:

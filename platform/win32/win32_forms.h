@@ -7,6 +7,7 @@
 
 #include <vector>
 
+#include "platform/common/form_geometry.h"
 #include "platform/platform.h"
 #include "platform/win32/handles.h"
 #include "platform/win32/session.h"
@@ -40,10 +41,12 @@ class Win32Forms final : public Forms {
   void Deliver(int control);        // -1: the load event
   void MoveFocus(HWND to);
   void RestoreFocus();
-  void ButtonFocus(HWND button, bool gained);
+  void Dispatch(MSG& message);
+  void ShowDefaultButton();
   LRESULT ColourStatic(HDC dc, HWND control);
   void DrawImage(const DRAWITEMSTRUCT& item);
   HFONT FontFor(std::size_t control) const;
+  void FitText(std::size_t control, forms::PixelRect& rect) const;
 
   Session& session_;
   const FormDesign* design_ = nullptr;
@@ -55,7 +58,7 @@ class Win32Forms final : public Forms {
   bool created_ = false;
   HWND savedFocus_ = nullptr;  // the focus while the window is inactive
   HWND lostFocus_ = nullptr;   // had the focus when it was disabled
-  HWND defaultButton_ = nullptr;
+  HWND defaultButton_ = nullptr;    // the design's
   HWND currentDefault_ = nullptr;  // the button Enter clicks now
   std::vector<HWND> controls_;     // children of the window, gone with it
 

@@ -57,7 +57,9 @@ bool Win32UserInterface::PumpEvents() {
       session_.closing = true;
       break;
     }
-    if (session_.window == nullptr || !IsDialogMessageA(session_.window, &message)) {
+    if (session_.dispatch) {
+      session_.dispatch(message);
+    } else {
       TranslateMessage(&message);
       DispatchMessageA(&message);
     }
