@@ -120,6 +120,15 @@ for name in bHypertext tHypertext bFavoriten tFavoriten bStarten; do
 done
 screenshot "$out/window.png" "$fx $fy $fw $fh"
 
+# The keyboard: Esc does nothing; Alt+F moves to the second "..." without
+# clicking it (a click would do nothing visible yet, but Enter would).
+focus_desktop
+xdotool key --delay 80 Escape alt+f
+probe window 5 >"$out/keys.txt"
+check "Alt+F puts the focus on bFavoriten" "$(field "$out/keys.txt" focus 2)" "bFavoriten"
+check "the window stays after Esc" "$(field "$out/keys.txt" caption 2)" "Merkwandel"
+check "the focused button is the default one" "$(control "$out/keys.txt" bFavoriten 10)$(control "$out/keys.txt" bStarten 10)" "10"
+
 # ---- 2. A run through the window ----
 run_began=$(date +%s.%N)
 type_paths "$source_win" "$target_win"
