@@ -26,6 +26,7 @@
 #include <vector>
 
 #include "app/root_design.h"
+#include "platform/win32/handles.h"
 
 namespace {
 
@@ -334,16 +335,15 @@ int main(int argc, char** argv) {
     return gone == nullptr ? 1 : 0;
   }
   if (command == "running" && argc >= 3) {
-    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
-    if (snapshot == INVALID_HANDLE_VALUE) return 2;
+    merkwandel::platform::win32::KernelHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+    if (!snapshot) return 2;
     PROCESSENTRY32 entry{};
     entry.dwSize = sizeof entry;
     bool found = false;
-    for (BOOL more = Process32First(snapshot, &entry); more && !found;
-         more = Process32Next(snapshot, &entry)) {
+    for (BOOL more = Process32First(snapshot.get(), &entry); more && !found;
+         more = Process32Next(snapshot.get(), &entry)) {
       found = lstrcmpiA(entry.szExeFile, argv[2]) == 0;
     }
-    CloseHandle(snapshot);
     return found ? 0 : 1;
   }
   if (command == "windows") {
