@@ -1,7 +1,8 @@
 // The host backend: the platform interface on a POSIX system, for the tests
 // and the console driver. Files are real (see host_file_system.h); what a
 // user would see or do (message boxes, the pointer, events, processes) is
-// recorded in memory, where tests read it back and observers may print it.
+// recorded in memory, where tests read it back and observers may print it,
+// and the main window is an in-memory window that tests drive (host_forms.h).
 #pragma once
 
 #include <functional>
