@@ -185,6 +185,118 @@ class Registry {
   virtual std::int32_t CloseKey(RegistryKey key) = 0;
 };
 
+// ---- The main window ----
+//
+// A window is made from its design: every control with its kind, place, size
+// and settings. Places and sizes are in twips (1/1440 inch); each backend
+// converts them to pixels at the screen's dots per inch (15 twips are one
+// pixel at 96).
+
+enum class ControlKind {
+  kLabel,             // a line of text; "&" marks its access key
+  kCommandButton,     // a push button; a click reaches FormEvents::Click
+  kTextBox,           // one editable line, no length limit, scrolls sideways
+  kMultiLineTextBox,  // several lines, for the program alone
+  kPictureBox,        // a container: its children are placed in its client area
+  kImage,             // shows the application icon at its own size
+  kDirectoryList,     // lists the subfolders of a folder
+  kFileList,          // lists the files of a folder
+};
+
+struct FontDesign {
+  std::string face;   // ANSI; the ANSI character set is used
+  double points = 0;  // size in points (1/72 inch)
+  int weight = 400;   // 400 regular, 700 bold
+};
+
+struct Colour {
+  std::uint8_t red = 0;
+  std::uint8_t green = 0;
+  std::uint8_t blue = 0;
+};
+
+enum class Background {
+  kDefault,      // the control's own
+  kTransparent,  // the container shows through
+  kWindow,       // the system colour for window backgrounds
+};
+
+struct ControlDesign {
+  std::string name;
+  ControlKind kind = ControlKind::kLabel;
+  int container = -1;  // index of the containing control; -1 for the window
+  int left = 0;        // twips, from the container's client area
+  int top = 0;
+  int width = 0;
+  int height = 0;
+  int tabIndex = -1;  // place in the Tab order; -1 for none
+  std::string text;   // ANSI
+  std::optional<FontDesign> font;    // nothing: the window's font
+  std::optional<Colour> foreground;  // nothing: the system's colour
+  Background background = Background::kDefault;
+  bool border = false;  // a single thin line
+  bool autoSize = false;  // a label: one line, sized to fit its text (the size is a guide)
+  bool visible = true;
+  bool enabled = true;
+  bool defaultButton = false;  // Enter clicks it unless another button has the focus
+};
+
+struct FormDesign {
+  std::string caption;  // ANSI
+  int clientWidth = 0;  // twips
+  int clientHeight = 0;
+  FontDesign font;
+  std::vector<ControlDesign> controls;
+};
+
+// What the window tells the program. No other event reaches it: a key, a
+// change of a field's text or the closing of the window has no handler.
+// Both run on the user-interface thread; events pumped while one runs may
+// start another (a click on an enabled button).
+class FormEvents {
+ public:
+  virtual ~FormEvents() = default;
+  // Once, after the window was made and before it is first shown.
+  virtual void Load() = 0;
+  // An enabled command button was clicked, or pressed with the keyboard.
+  virtual void Click(std::size_t control) = 0;
+};
+
+// The program's one window. Controls are named by their index in the
+// design's list.
+class Forms {
+ public:
+  virtual ~Forms() = default;
+
+  // Makes the window from `design`, not yet shown. Controls that are not
+  // visible are not made at all: the program keeps what they stand for
+  // itself, and the operations below ignore them. False when the window
+  // can't be made, or was made before.
+  virtual bool Create(const FormDesign& design, FormEvents& events) = 0;
+
+  // Delivers Load, shows the window centred on the screen with the focus on
+  // the first control in Tab order that can take it, and handles its events
+  // until the window is gone. Closing the window while an event handler runs
+  // does not take it away under the handler: UserInterface::PumpEvents
+  // answers false from then on, and the window goes when the handler has
+  // returned. Returns at once when there is no window.
+  virtual void Run() = 0;
+
+  // The text of a control, and replacing it whole. A disabled control keeps
+  // its text. For a control that is not there, or once the window is gone,
+  // Text is empty and SetText does nothing.
+  virtual std::string Text(std::size_t control) = 0;
+  virtual void SetText(std::size_t control, const std::string& text) = 0;
+  // A disabled control takes neither the focus nor input. False and nothing,
+  // likewise, for a control that is not there.
+  virtual bool Enabled(std::size_t control) = 0;
+  virtual void SetEnabled(std::size_t control, bool enabled) = 0;
+
+  // The window's handle as the platform knows it, as owner of dialogs; 0
+  // before it is made and once it is gone.
+  virtual std::uintptr_t WindowHandle() = 0;
+};
+
 // The whole interface, one area at a time.
 class Platform {
  public:
@@ -193,6 +305,7 @@ class Platform {
   virtual UserInterface& Ui() = 0;
   virtual Encoding& Text() = 0;
   virtual Registry& Reg() = 0;
+  virtual Forms& Window() = 0;
 };
 
 }  // namespace merkwandel::platform

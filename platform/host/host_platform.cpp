@@ -27,7 +27,9 @@ void HostUserInterface::SetMousePointer(MousePointer newPointer) {
 
 bool HostUserInterface::PumpEvents() {
   ++pumps;
-  return onPump ? onPump() : true;
+  const bool open = window == nullptr || !window->Exists() || window->ProcessPending();
+  const bool answer = onPump ? onPump() : true;
+  return open && answer;
 }
 
 void HostUserInterface::WaitForEvent(double seconds) {

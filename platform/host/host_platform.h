@@ -1,7 +1,8 @@
 // The host backend: the platform interface on a POSIX system, for the tests
 // and the console driver. Files are real (see host_file_system.h); what a
 // user would see or do (message boxes, the pointer, events, processes) is
-// recorded in memory, where tests read it back and observers may print it.
+// recorded in memory, where tests read it back and observers may print it,
+// and the main window is an in-memory window that tests drive (host_forms.h).
 #pragma once
 
 #include <functional>
@@ -11,6 +12,7 @@
 
 #include "platform/host/host_file_system.h"
 #include "platform/host/host_registry.h"
+#include "platform/host/host_forms.h"
 #include "platform/platform.h"
 
 namespace merkwandel::platform::host {
@@ -36,6 +38,9 @@ class HostUserInterface final : public UserInterface {
   // Called at every pump; its answer is PumpEvents' answer (false: the window
   // is closing). Without it every pump answers true.
   std::function<bool()> onPump;
+  // The window whose pending user actions a pump handles; when it is
+  // closing, PumpEvents answers false whatever onPump says.
+  HostForms* window = nullptr;
   // Answer of StartProcess.
   bool processStartSucceeds = true;
 
@@ -66,20 +71,27 @@ class HostEncoding final : public Encoding {
 
 class HostPlatform final : public Platform {
  public:
+  HostPlatform() { ui_.window = &forms_; }
+  HostPlatform(const HostPlatform&) = delete;
+  HostPlatform& operator=(const HostPlatform&) = delete;
+
   FileSystem& Files() override { return files_; }
   UserInterface& Ui() override { return ui_; }
   Encoding& Text() override { return encoding_; }
   Registry& Reg() override { return registry_; }
+  Forms& Window() override { return forms_; }
 
   HostFileSystem& HostFiles() { return files_; }
   HostUserInterface& HostUi() { return ui_; }
   HostRegistry& HostReg() { return registry_; }
+  HostForms& HostWindow() { return forms_; }
 
  private:
   HostFileSystem files_;
   HostUserInterface ui_;
   HostEncoding encoding_;
   HostRegistry registry_;
+  HostForms forms_;
 };
 
 }  // namespace merkwandel::platform::host

@@ -1,4 +1,4 @@
-#include "platform/win32/registry_test_key.h"
+#include "platform/win32/tests/registry_test_key.h"
 
 #include <windows.h>
 

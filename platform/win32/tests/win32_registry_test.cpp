@@ -7,7 +7,7 @@
 #include <string>
 #include <variant>
 
-#include "platform/win32/registry_test_key.h"
+#include "platform/win32/tests/registry_test_key.h"
 #include "platform/win32/win32_registry.h"
 #include "system/registry.h"
 

@@ -1,0 +1,362 @@
+// merkwandel-probe: reads Merkwandel's window from outside, as the end-to-end
+// test sees it, and acts on it where a test needs to. A console program run
+// under the same Wine prefix as the program.
+//
+//   probe window [SECONDS]         wait for the main window, print its state
+//   probe wait-locked [SECONDS]    wait until the five input controls are disabled
+//   probe message TITLE [SECONDS]  wait for a message box, print its text and icon
+//   probe no-message TITLE SECONDS succeed when no such message box appears
+//   probe ok TITLE                 press OK in that message box
+//   probe close                    close the main window (as its close button does)
+//   probe wait-gone [SECONDS]      wait until the main window is gone
+//   probe windows                  list the visible top-level windows
+//   probe running NAME.exe         succeed while a process of that name runs
+//
+// With MERKWANDEL_DESKTOP set, the probe looks at the windows of that Wine
+// desktop (as made by "explorer /desktop=NAME,...").
+//
+// Output is UTF-8, one item a line, fields separated by tabs. The exit code
+// is 0 on success, 1 when what was waited for did not come, 2 on misuse.
+#include <windows.h>
+#include <tlhelp32.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "app/root_design.h"
+#include "platform/win32/handles.h"
+
+namespace {
+
+constexpr char kCaption[] = "Merkwandel";
+constexpr int kFirstControlId = 100;
+
+std::string Utf8(const std::string& ansi) {
+  if (ansi.empty()) return ansi;
+  const int wide = MultiByteToWideChar(CP_ACP, 0, ansi.data(), static_cast<int>(ansi.size()), nullptr, 0);
+  std::wstring text(static_cast<std::size_t>(wide), L'\0');
+  MultiByteToWideChar(CP_ACP, 0, ansi.data(), static_cast<int>(ansi.size()), text.data(), wide);
+  const int bytes = WideCharToMultiByte(CP_UTF8, 0, text.data(), wide, nullptr, 0, nullptr, nullptr);
+  std::string out(static_cast<std::size_t>(bytes), '\0');
+  WideCharToMultiByte(CP_UTF8, 0, text.data(), wide, out.data(), bytes, nullptr, nullptr);
+  return out;
+}
+
+std::string TextOf(HWND window) {
+  // WM_GETTEXT works across processes.
+  const LRESULT length = SendMessageA(window, WM_GETTEXTLENGTH, 0, 0);
+  std::string text(static_cast<std::size_t>(length) + 1, '\0');
+  const LRESULT read = SendMessageA(window, WM_GETTEXT, static_cast<WPARAM>(text.size()),
+                                    reinterpret_cast<LPARAM>(text.data()));
+  text.resize(static_cast<std::size_t>(read > 0 ? read : 0));
+  return text;
+}
+
+std::string ClassOf(HWND window) {
+  char name[256] = {};
+  GetClassNameA(window, name, sizeof name);
+  return name;
+}
+
+HWND MainWindow() { return FindWindowA("MerkwandelRoot", kCaption); }
+
+template <typename Find>
+HWND WaitFor(Find find, double seconds) {
+  const DWORD start = GetTickCount();
+  for (;;) {
+    if (HWND found = find()) return found;
+    if (GetTickCount() - start > seconds * 1000.0) return nullptr;
+    Sleep(50);
+  }
+}
+
+std::vector<HWND> Descendants(HWND parent) {
+  std::vector<HWND> found;
+  EnumChildWindows(
+      parent,
+      [](HWND child, LPARAM list) -> BOOL {
+        reinterpret_cast<std::vector<HWND>*>(list)->push_back(child);
+        return TRUE;
+      },
+      reinterpret_cast<LPARAM>(&found));
+  return found;
+}
+
+std::string NameOf(HWND control) {
+  const int index = GetDlgCtrlID(control) - kFirstControlId;
+  const auto& controls = merkwandel::app::RootDesign().controls;
+  if (index < 0 || static_cast<std::size_t>(index) >= controls.size()) return "?";
+  return controls[static_cast<std::size_t>(index)].name;
+}
+
+HWND ControlNamed(HWND window, const std::string& name) {
+  for (HWND child : Descendants(window)) {
+    if (NameOf(child) == name) return child;
+  }
+  return nullptr;
+}
+
+bool Locked(HWND window) {
+  for (const char* name : {"bStarten", "bHypertext", "tHypertext", "bFavoriten", "tFavoriten"}) {
+    const HWND control = ControlNamed(window, name);
+    if (control == nullptr || IsWindowEnabled(control)) return false;
+  }
+  return true;
+}
+
+int PrintWindow(HWND window) {
+  RECT client{};
+  GetClientRect(window, &client);
+  RECT frame{};
+  GetWindowRect(window, &frame);
+  const LONG style = GetWindowLongA(window, GWL_STYLE);
+  std::printf("caption\t%s\n", Utf8(TextOf(window)).c_str());
+  std::printf("client\t%ld\t%ld\n", client.right - client.left, client.bottom - client.top);
+  POINT origin{0, 0};
+  ClientToScreen(window, &origin);
+  std::printf("clientorigin\t%ld\t%ld\n", origin.x, origin.y);
+  std::printf("frame\t%ld\t%ld\t%ld\t%ld\n", frame.left, frame.top, frame.right - frame.left,
+              frame.bottom - frame.top);
+  std::printf("screen\t%d\t%d\n", GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN));
+  std::printf("style\tresizable=%d\tmaximizebox=%d\tminimizebox=%d\tsysmenu=%d\n",
+              (style & WS_THICKFRAME) != 0, (style & WS_MAXIMIZEBOX) != 0,
+              (style & WS_MINIMIZEBOX) != 0, (style & WS_SYSMENU) != 0);
+  GUITHREADINFO gui{};
+  gui.cbSize = sizeof gui;
+  std::string focus = "none";
+  if (GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &gui) && gui.hwndFocus != nullptr) {
+    focus = gui.hwndFocus == window ? "window" : NameOf(gui.hwndFocus);
+  }
+  std::printf("focus\t%s\n", focus.c_str());
+  for (HWND child : Descendants(window)) {
+    RECT rect{};
+    GetWindowRect(child, &rect);
+    POINT topLeft{rect.left, rect.top};
+    ScreenToClient(GetParent(child), &topLeft);
+    const LONG childStyle = GetWindowLongA(child, GWL_STYLE);
+    std::printf("control\t%s\t%s\t%ld\t%ld\t%ld\t%ld\t%d\t%d\t%d\t%s\n", NameOf(child).c_str(),
+                ClassOf(child).c_str(), topLeft.x, topLeft.y, rect.right - rect.left,
+                rect.bottom - rect.top, IsWindowVisible(child) ? 1 : 0,
+                IsWindowEnabled(child) ? 1 : 0,
+                (childStyle & 0x0F) == BS_DEFPUSHBUTTON && ClassOf(child) == "Button" ? 1 : 0,
+                Utf8(TextOf(child)).c_str());
+  }
+  return 0;
+}
+
+// 32 x 32 pixels: a piece of the screen, or an icon drawn on one colour.
+class Tile {
+ public:
+  Tile() {
+    screen_ = GetDC(nullptr);
+    dc_ = CreateCompatibleDC(screen_);
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof info.bmiHeader;
+    info.bmiHeader.biWidth = kSize;
+    info.bmiHeader.biHeight = -kSize;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    bitmap_ = CreateDIBSection(dc_, &info, DIB_RGB_COLORS, &bits_, nullptr, 0);
+    before_ = SelectObject(dc_, bitmap_);
+  }
+  Tile(const Tile&) = delete;
+  Tile& operator=(const Tile&) = delete;
+  ~Tile() {
+    SelectObject(dc_, before_);
+    DeleteObject(bitmap_);
+    DeleteDC(dc_);
+    ReleaseDC(nullptr, screen_);
+  }
+  void Capture(int left, int top) {
+    BitBlt(dc_, 0, 0, kSize, kSize, screen_, left, top, SRCCOPY);
+    GdiFlush();
+  }
+  void Draw(HICON icon, DWORD background) {
+    for (int i = 0; i < kSize * kSize; ++i) Pixels()[i] = background;
+    DrawIconEx(dc_, 0, 0, icon, kSize, kSize, 0, nullptr, DI_NORMAL);
+    GdiFlush();
+  }
+  DWORD* Pixels() { return static_cast<DWORD*>(bits_); }
+  long Difference(Tile& other) {
+    long sum = 0;
+    for (int i = 0; i < kSize * kSize; ++i) {
+      for (int shift = 0; shift < 24; shift += 8) {
+        sum += std::labs(static_cast<long>((Pixels()[i] >> shift) & 0xFF) -
+                         static_cast<long>((other.Pixels()[i] >> shift) & 0xFF));
+      }
+    }
+    return sum;
+  }
+  static constexpr int kSize = 32;
+
+ private:
+  HDC screen_ = nullptr;
+  HDC dc_ = nullptr;
+  HBITMAP bitmap_ = nullptr;
+  HGDIOBJ before_ = nullptr;
+  void* bits_ = nullptr;
+};
+
+// The icon a message box shows, told apart by what is on the screen (its
+// handle means nothing in another process): the system icon that differs
+// least from it when drawn on the same background.
+std::string ShownIcon(HWND iconControl) {
+  if (iconControl == nullptr) return "none";
+  RECT rect{};
+  GetWindowRect(iconControl, &rect);
+  Tile shown;
+  shown.Capture(rect.left, rect.top);
+  const DWORD background = shown.Pixels()[0];
+  const struct {
+    LPCSTR id;
+    const char* name;
+  } known[] = {{IDI_INFORMATION, "information"}, {IDI_WARNING, "warning"}, {IDI_ERROR, "error"},
+               {IDI_QUESTION, "question"}};
+  std::string best = "unknown";
+  long bestDifference = -1;
+  for (const auto& k : known) {
+    Tile candidate;
+    candidate.Draw(LoadIconA(nullptr, k.id), background);
+    const long difference = shown.Difference(candidate);
+    std::printf("iconscore\t%s\t%ld\n", k.name, difference);
+    if (bestDifference < 0 || difference < bestDifference) {
+      bestDifference = difference;
+      best = k.name;
+    }
+  }
+  return best;
+}
+
+HWND FindMessage(const std::string& title) { return FindWindowA("#32770", title.c_str()); }
+
+int PrintMessage(HWND box) {
+  std::string text;
+  HWND icon = nullptr;
+  int buttons = 0;
+  for (HWND child : Descendants(box)) {
+    const std::string kind = ClassOf(child);
+    const LONG style = GetWindowLongA(child, GWL_STYLE);
+    if (kind == "Static" && (style & SS_TYPEMASK) == SS_ICON) {
+      icon = child;
+    } else if (kind == "Static" && GetDlgCtrlID(child) == 0xFFFF) {
+      text = TextOf(child);
+    } else if (kind == "Button" && IsWindowVisible(child)) {
+      ++buttons;
+      std::printf("button\t%s\n", Utf8(TextOf(child)).c_str());
+    }
+  }
+  RECT frame{};
+  GetWindowRect(box, &frame);
+  std::printf("title\t%s\n", Utf8(TextOf(box)).c_str());
+  // The text as one line; its trailing blanks are kept (marked by "|").
+  std::printf("text\t%s|\n", Utf8(text).c_str());
+  std::printf("icon\t%s\n", ShownIcon(icon).c_str());
+  std::printf("buttons\t%d\n", buttons);
+  std::printf("frame\t%ld\t%ld\t%ld\t%ld\n", frame.left, frame.top, frame.right - frame.left,
+              frame.bottom - frame.top);
+  return 0;
+}
+
+double Seconds(int argc, char** argv, int at, double fallback) {
+  return argc > at ? std::atof(argv[at]) : fallback;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc < 2) {
+    std::fprintf(stderr, "usage: merkwandel-probe COMMAND ...\n");
+    return 2;
+  }
+  const std::string command = argv[1];
+  // The desktop comes with the program: those who wait for the program wait
+  // for it too; for the others no desktop means no windows.
+  const bool waits = command == "window" || command == "wait-locked" || command == "message";
+  if (const char* desktop = std::getenv("MERKWANDEL_DESKTOP"); desktop != nullptr && *desktop) {
+    HDESK handle = nullptr;
+    const DWORD start = GetTickCount();
+    while ((handle = OpenDesktopA(desktop, 0, FALSE, GENERIC_ALL)) == nullptr && waits &&
+           GetTickCount() - start < 60000) {
+      Sleep(100);
+    }
+    if (handle == nullptr && waits) {
+      std::fprintf(stderr, "merkwandel-probe: no desktop %s\n", desktop);
+      return 1;
+    }
+    if (handle != nullptr && !SetThreadDesktop(handle)) return 2;
+    if (handle == nullptr && command != "running") {
+      return command == "wait-gone" || command == "no-message" || command == "windows" ? 0 : 1;
+    }
+  }
+  if (command == "window") {
+    const HWND window = WaitFor(MainWindow, Seconds(argc, argv, 2, 20));
+    return window == nullptr ? 1 : PrintWindow(window);
+  }
+  if (command == "wait-locked") {
+    const DWORD start = GetTickCount();
+    const HWND window = WaitFor([] { return MainWindow(); }, 5);
+    if (window == nullptr) return 1;
+    const HWND locked = WaitFor([&] { return Locked(window) ? window : nullptr; },
+                                Seconds(argc, argv, 2, 10));
+    if (locked == nullptr) return 1;
+    std::printf("locked\t%lu ms\n", GetTickCount() - start);
+    return 0;
+  }
+  if (command == "message" && argc >= 3) {
+    const std::string title = argv[2];
+    const HWND box = WaitFor([&] { return FindMessage(title); }, Seconds(argc, argv, 3, 30));
+    if (box == nullptr) return 1;
+    Sleep(300);  // let it finish drawing
+    return PrintMessage(box);
+  }
+  if (command == "no-message" && argc >= 4) {
+    const std::string title = argv[2];
+    return WaitFor([&] { return FindMessage(title); }, Seconds(argc, argv, 3, 3)) == nullptr ? 0 : 1;
+  }
+  if (command == "ok" && argc >= 3) {
+    const HWND box = FindMessage(argv[2]);
+    if (box == nullptr) return 1;
+    const HWND button = GetDlgItem(box, IDOK);
+    PostMessageA(box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), reinterpret_cast<LPARAM>(button));
+    return 0;
+  }
+  if (command == "close") {
+    const HWND window = MainWindow();
+    if (window == nullptr) return 1;
+    PostMessageA(window, WM_CLOSE, 0, 0);
+    return 0;
+  }
+  if (command == "wait-gone") {
+    const HWND anything = reinterpret_cast<HWND>(1);
+    const HWND gone = WaitFor([&] { return MainWindow() == nullptr ? anything : nullptr; },
+                              Seconds(argc, argv, 2, 10));
+    return gone == nullptr ? 1 : 0;
+  }
+  if (command == "running" && argc >= 3) {
+    merkwandel::platform::win32::KernelHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+    if (!snapshot) return 2;
+    PROCESSENTRY32 entry{};
+    entry.dwSize = sizeof entry;
+    bool found = false;
+    for (BOOL more = Process32First(snapshot.get(), &entry); more && !found;
+         more = Process32Next(snapshot.get(), &entry)) {
+      found = lstrcmpiA(entry.szExeFile, argv[2]) == 0;
+    }
+    return found ? 0 : 1;
+  }
+  if (command == "windows") {
+    EnumWindows(
+        [](HWND window, LPARAM) -> BOOL {
+          if (IsWindowVisible(window)) {
+            std::printf("toplevel\t%s\t%s\n", ClassOf(window).c_str(), Utf8(TextOf(window)).c_str());
+          }
+          return TRUE;
+        },
+        0);
+    return 0;
+  }
+  std::fprintf(stderr, "merkwandel-probe: unknown command %s\n", command.c_str());
+  return 2;
+}

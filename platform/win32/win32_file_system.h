@@ -1,0 +1,24 @@
+// The file-system operations with the ANSI entry points of Windows.
+#pragma once
+
+#include "platform/platform.h"
+
+namespace merkwandel::platform::win32 {
+
+class Win32FileSystem final : public FileSystem {
+ public:
+  bool SearchFindsEntry(const std::string& path) override;
+  std::optional<std::uint32_t> Attributes(const std::string& path) override;
+  bool MakeSureDirectoryPathExists(const std::string& path) override;
+  std::optional<std::vector<std::string>> ListSubfolders(const std::string& folder) override;
+  std::optional<std::vector<std::string>> ListFiles(const std::string& folder) override;
+  std::unique_ptr<InputFile> OpenForReading(const std::string& path) override;
+  bool WriteWholeFile(const std::string& path, std::string_view content) override;
+  std::string CurrentDirectory() override;
+
+ private:
+  std::optional<std::vector<std::string>> List(const std::string& folder, bool folders);
+  unsigned temporaryCounter_ = 0;
+};
+
+}  // namespace merkwandel::platform::win32
