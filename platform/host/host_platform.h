@@ -9,7 +9,9 @@
 #include <string>
 #include <vector>
 
+#include "platform/host/host_dialogs.h"
 #include "platform/host/host_file_system.h"
+#include "platform/host/host_shell.h"
 #include "platform/platform.h"
 
 namespace merkwandel::platform::host {
@@ -68,14 +70,20 @@ class HostPlatform final : public Platform {
   FileSystem& Files() override { return files_; }
   UserInterface& Ui() override { return ui_; }
   Encoding& Text() override { return encoding_; }
+  CommonDialogs& Dialogs() override { return dialogs_; }
+  ShellAutomation& Shell() override { return shell_; }
 
   HostFileSystem& HostFiles() { return files_; }
   HostUserInterface& HostUi() { return ui_; }
+  HostCommonDialogs& HostDialogs() { return dialogs_; }
+  HostShellAutomation& HostShell() { return shell_; }
 
  private:
   HostFileSystem files_;
   HostUserInterface ui_;
   HostEncoding encoding_;
+  HostCommonDialogs dialogs_;
+  HostShellAutomation shell_;
 };
 
 }  // namespace merkwandel::platform::host
