@@ -20,7 +20,7 @@ inline constexpr std::size_t kFileNameBufferSize = 260;
 // no flags at all.
 std::uint32_t FileDialogFlags(std::int16_t mode);
 
-// The dialog's filter list from a specification "label|patterns|label|...":
+// The dialog's filter list from a filter text "label|patterns|label|...":
 // every part ended by a NUL, the whole list ended by one more NUL.
 std::string ConvertFilter(const std::string& filter);
 

@@ -100,7 +100,6 @@ INSTANTIATE_TEST_SUITE_P(
                   "c:\\daten\\MOZILLA\\"},
         StartCase{"ExistingFolder", "C:\\Daten\\Mozilla", "Arbeit", "C:\\Daten\\"},
         StartCase{"MissingFile", "C:\\Daten\\Mozilla\\fehlt.html", "Arbeit", "C:\\Arbeit"},
-        StartCase{"MissingFolder", "C:\\Fehlt\\bookmarks.html", "Daten", "C:\\Daten"},
         StartCase{"Empty", "", "Arbeit", "C:\\Arbeit"},
         StartCase{"FolderWithBackslash", "C:\\Daten\\Mozilla\\", "Arbeit", "C:\\Arbeit"},
         StartCase{"CurrentDirectoryIsTheRoot", "", "", "C:\\"},
