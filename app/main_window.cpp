@@ -1,5 +1,6 @@
 #include "app/main_window.h"
 
+#include "app/choose_paths.h"
 #include "app/root_design.h"
 #include "app/startup.h"
 #include "conversion/conversion_run.h"
@@ -55,13 +56,9 @@ void MainWindow::Click(std::size_t control) {
   }
 }
 
-void MainWindow::bHypertextClick() {
-  // The choice of the bookmark file with the file dialog is not built yet.
-}
+void MainWindow::bHypertextClick() { ChooseBookmarkFile(*this); }
 
-void MainWindow::bFavoritenClick() {
-  // The choice of the target folder with the folder browser is not built yet.
-}
+void MainWindow::bFavoritenClick() { ChooseTargetFolder(*this); }
 
 void MainWindow::bStartenClick() { conversion::RunConversion(*this); }
 

@@ -19,6 +19,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <variant>
 #include <vector>
 
 namespace merkwandel::platform {
@@ -297,6 +298,111 @@ class Forms {
   virtual std::uintptr_t WindowHandle() = 0;
 };
 
+// The common file dialogs (comdlg32), as the ANSI dialog record they take.
+//
+// Size of that record in its layout that ends with lpTemplateName, without
+// the fields later Windows versions appended (OPENFILENAME_SIZE_VERSION_400A):
+// 76 bytes on 32-bit Windows, 136 on 64-bit Windows.
+inline constexpr std::uint32_t kFileDialogRecordSize = sizeof(void*) == 4 ? 76 : 136;
+
+// Flag bits of the dialog record, with the values Windows gives them.
+inline constexpr std::uint32_t kOfnOverwritePrompt = 0x2;
+inline constexpr std::uint32_t kOfnHideReadOnly = 0x4;
+inline constexpr std::uint32_t kOfnPathMustExist = 0x800;
+inline constexpr std::uint32_t kOfnFileMustExist = 0x1000;
+
+// The fields of the dialog record that Merkwandel sets; every other field is
+// zero or null. Strings are ANSI.
+struct FileDialogRecord {
+  std::uint32_t structSize = 0;  // lStructSize
+  std::uintptr_t owner = 0;      // hwndOwner: the owner window's handle, 0 for none
+  // lpstrFilter: label and pattern list by turns, each ended by a NUL, the
+  // whole list ended by one more NUL; all those NULs are part of the string.
+  std::string filter;
+  std::uint32_t filterIndex = 0;  // nFilterIndex, 1 for the first pair
+  // lpstrFile: the whole file-name buffer, the initial name followed by NULs.
+  std::string file;
+  std::uint32_t maxFile = 0;  // nMaxFile: the buffer's length in characters
+  std::string initialDir;     // lpstrInitialDir
+  std::string title;          // lpstrTitle
+  std::uint32_t flags = 0;    // Flags
+  std::string defaultExt;     // lpstrDefExt, without the dot
+};
+
+// What a dialog call gives back.
+struct FileDialogAnswer {
+  bool accepted = false;  // the call returned nonzero: the user chose a file
+  // The file-name buffer after the call: the chosen full path, ended by a
+  // NUL, at the start of the buffer. Unchanged after cancel.
+  std::string file;
+  std::uint16_t fileOffset = 0;  // nFileOffset: where the file name starts in the path
+  // CommDlgExtendedError after a call that returned zero: 0 when the user
+  // cancelled, else the reason the dialog failed.
+  std::uint32_t error = 0;
+};
+
+// Extended errors of the dialogs, with the values Windows gives them.
+inline constexpr std::uint32_t kDialogErrorStructSize = 0x0001;   // CDERR_STRUCTSIZE
+inline constexpr std::uint32_t kDialogErrorBufferTooSmall = 0x3003;  // FNERR_BUFFERTOOSMALL
+
+class CommonDialogs {
+ public:
+  virtual ~CommonDialogs() = default;
+  // Shows the modal open dialog (GetOpenFileNameA) or save dialog
+  // (GetSaveFileNameA) for `record` and returns when the user has closed it.
+  // A chosen path that does not fit into `maxFile` characters with its NUL
+  // fails the call (kDialogErrorBufferTooSmall).
+  virtual FileDialogAnswer OpenDialog(const FileDialogRecord& record) = 0;
+  virtual FileDialogAnswer SaveDialog(const FileDialogRecord& record) = 0;
+};
+
+// The shell's automation object model ("Shell.Application"), reached late
+// bound by member names. Each object is released when its pointer goes; an
+// object may outlive the objects it came from. Every call may fail; a failed
+// call answers nothing or null, as does a call that legitimately gives
+// nothing (a cancelled browse dialog, a folder without parent, a name not
+// found).
+
+// A folder item (FolderItem).
+class ShellFolderItem {
+ public:
+  virtual ~ShellFolderItem() = default;
+  virtual std::optional<std::string> Path() = 0;  // the full file-system path
+};
+
+// A folder (Folder).
+class ShellFolder {
+ public:
+  virtual ~ShellFolder() = default;
+  virtual std::optional<std::string> Title() = 0;  // the displayed name
+  virtual std::unique_ptr<ShellFolder> ParentFolder() = 0;
+  virtual std::unique_ptr<ShellFolderItem> ParseName(const std::string& name) = 0;
+};
+
+// The root of a browse dialog's tree: a special-folder number (17 is the
+// computer with its drives) or a path.
+using ShellRootFolder = std::variant<std::int32_t, std::string>;
+
+// The shell application object (Shell.Application).
+class ShellApplication {
+ public:
+  virtual ~ShellApplication() = default;
+  // Shows the shell's modal folder-browse dialog; gives the chosen folder,
+  // or null when the user cancelled or the call failed.
+  virtual std::unique_ptr<ShellFolder> BrowseForFolder(std::uintptr_t hwnd,
+                                                       const std::string& title,
+                                                       std::int32_t options,
+                                                       const ShellRootFolder& rootFolder) = 0;
+};
+
+class ShellAutomation {
+ public:
+  virtual ~ShellAutomation() = default;
+  // Creates a new "Shell.Application" object, or gives null when it can't be
+  // created.
+  virtual std::unique_ptr<ShellApplication> CreateShellApplication() = 0;
+};
+
 // The whole interface, one area at a time.
 class Platform {
  public:
@@ -306,6 +412,8 @@ class Platform {
   virtual Encoding& Text() = 0;
   virtual Registry& Reg() = 0;
   virtual Forms& Window() = 0;
+  virtual CommonDialogs& Dialogs() = 0;
+  virtual ShellAutomation& Shell() = 0;
 };
 
 }  // namespace merkwandel::platform

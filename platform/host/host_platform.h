@@ -10,9 +10,11 @@
 #include <string>
 #include <vector>
 
+#include "platform/host/host_dialogs.h"
 #include "platform/host/host_file_system.h"
 #include "platform/host/host_registry.h"
 #include "platform/host/host_forms.h"
+#include "platform/host/host_shell.h"
 #include "platform/platform.h"
 
 namespace merkwandel::platform::host {
@@ -80,11 +82,15 @@ class HostPlatform final : public Platform {
   Encoding& Text() override { return encoding_; }
   Registry& Reg() override { return registry_; }
   Forms& Window() override { return forms_; }
+  CommonDialogs& Dialogs() override { return dialogs_; }
+  ShellAutomation& Shell() override { return shell_; }
 
   HostFileSystem& HostFiles() { return files_; }
   HostUserInterface& HostUi() { return ui_; }
   HostRegistry& HostReg() { return registry_; }
   HostForms& HostWindow() { return forms_; }
+  HostCommonDialogs& HostDialogs() { return dialogs_; }
+  HostShellAutomation& HostShell() { return shell_; }
 
  private:
   HostFileSystem files_;
@@ -92,6 +98,8 @@ class HostPlatform final : public Platform {
   HostEncoding encoding_;
   HostRegistry registry_;
   HostForms forms_;
+  HostCommonDialogs dialogs_;
+  HostShellAutomation shell_;
 };
 
 }  // namespace merkwandel::platform::host

@@ -1,8 +1,10 @@
 #include "platform/win32/win32_platform.h"
 
 #include "platform/win32/session.h"
+#include "platform/win32/win32_dialogs.h"
 #include "platform/win32/win32_file_system.h"
 #include "platform/win32/win32_registry.h"
+#include "platform/win32/win32_shell.h"
 #include "platform/win32/win32_forms.h"
 #include "platform/win32/win32_user_interface.h"
 
@@ -17,6 +19,8 @@ class Win32Platform final : public Platform {
   Encoding& Text() override { return encoding_; }
   Forms& Window() override { return forms_; }
   Registry& Reg() override { return registry_; }
+  CommonDialogs& Dialogs() override { return dialogs_; }
+  ShellAutomation& Shell() override { return shell_; }
 
  private:
   Session session_;
@@ -25,6 +29,8 @@ class Win32Platform final : public Platform {
   Win32Encoding encoding_;
   Win32Forms forms_;
   Win32Registry registry_;
+  Win32CommonDialogs dialogs_;
+  Win32ShellAutomation shell_;
 };
 
 }  // namespace

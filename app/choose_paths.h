@@ -1,0 +1,26 @@
+// The two "..." buttons of the main window: each lets the user pick a path
+// in a dialog and writes the choice into its field. Cancelling leaves the
+// field as it was; neither shows a message, checks the choice further or
+// throws.
+#pragma once
+
+#include "app/root.h"
+
+namespace merkwandel::app {
+
+// The texts of the file choice (ANSI).
+inline constexpr char kOpenDialogTitle[] = "Datei \xF6" "ffnen";
+inline constexpr char kBookmarkFilter[] = "Hypertextdokumente|*.htm; *.html|Alle Dateitypen|*.*";
+inline constexpr char kBookmarkDefaultExt[] = "htm";
+
+// A click on bHypertext: the open dialog, owned by the window, starting in
+// the folder of the file that tHypertext names (or in the current directory
+// when it names nothing that exists); the chosen file's path goes into
+// tHypertext.
+void ChooseBookmarkFile(Root& root);
+
+// A click on bFavoriten: the shell's folder browser over the computer's
+// drives; the chosen folder's path replaces the text of tFavoriten.
+void ChooseTargetFolder(Root& root);
+
+}  // namespace merkwandel::app

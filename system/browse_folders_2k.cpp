@@ -1,0 +1,66 @@
+#include "system/browse_folders_2k.h"
+
+#include <memory>
+#include <optional>
+
+namespace merkwandel::system_helpers {
+namespace {
+
+// The path of the chosen folder: the Path of the item that the folder's
+// parent finds under the folder's displayed name. Empty when a link fails.
+std::string LookUpPath(platform::ShellFolder& chosen, const std::optional<std::string>& title) {
+  if (!title) return std::string();
+  const std::unique_ptr<platform::ShellFolder> parent = chosen.ParentFolder();
+  if (!parent) return std::string();
+  const std::unique_ptr<platform::ShellFolderItem> item = parent->ParseName(*title);
+  if (!item) return std::string();
+  return item->Path().value_or(std::string());
+}
+
+}  // namespace
+
+std::string BrowseFolder(platform::ShellAutomation& shell, const platform::ShellRootFolder& root) {
+  // Every step runs even when the one before it failed; each failure just
+  // leaves its result empty.
+  std::unique_ptr<platform::ShellApplication> application;
+  try {
+    application = shell.CreateShellApplication();
+  } catch (...) {
+  }
+
+  std::unique_ptr<platform::ShellFolder> chosen;
+  try {
+    if (application) {
+      chosen = application->BrowseForFolder(0, kBrowseFolderTitle, kBrowseOnlyFileSystemFolders,
+                                            root);
+    }
+  } catch (...) {
+  }
+
+  std::optional<std::string> title;
+  std::string path;
+  try {
+    if (chosen) {
+      title = chosen->Title();
+      path = LookUpPath(*chosen, title);
+    }
+  } catch (...) {
+    path.clear();
+  }
+
+  // A drive's displayed name holds its letter before a colon, as in
+  // "Lokaler Datentr\xE4ger (C:)": the drive's root is the answer, whatever
+  // the lookup gave.
+  try {
+    if (title) {
+      const auto colon = title->find(':');
+      if (colon != std::string::npos && colon >= 1) {
+        path = std::string(1, (*title)[colon - 1]) + ":\\";
+      }
+    }
+  } catch (...) {
+  }
+  return path;
+}
+
+}  // namespace merkwandel::system_helpers

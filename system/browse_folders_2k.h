@@ -1,0 +1,29 @@
+// Module BrowseFolders2k: the shell's folder-browse dialog, reached through
+// the automation object "Shell.Application" by member names. Catches every
+// error of its own, shows nothing and never fails towards the caller.
+#pragma once
+
+#include <string>
+
+#include "platform/platform.h"
+
+namespace merkwandel::system_helpers {
+
+// The text the dialog shows above its tree (ANSI).
+inline constexpr char kBrowseFolderTitle[] =
+    "Bitte w\xE4hlen Sie den gew\xFCnschten Zielordner ...";
+
+// BIF_RETURNONLYFSDIRS: only folders of the file system can be confirmed.
+inline constexpr std::int32_t kBrowseOnlyFileSystemFolders = 1;
+
+// The shell's special-folder number of the computer with its drives.
+inline constexpr std::int32_t kDrivesFolder = 17;
+
+// Shows the dialog without owner window, its tree starting at `root`, and
+// gives the path of the chosen folder: an ordinary folder without trailing
+// "\", a drive as its root such as "C:\". Gives the empty string when the
+// user cancels, when the shell object can't be created, and when the chosen
+// folder's item can't be found under its displayed name in its parent.
+std::string BrowseFolder(platform::ShellAutomation& shell, const platform::ShellRootFolder& root);
+
+}  // namespace merkwandel::system_helpers
