@@ -1,6 +1,7 @@
 #include "system/registry.h"
 
-#include <new>
+#include <exception>
+#include <limits>
 
 namespace merkwandel::system_helpers {
 namespace {
@@ -48,11 +49,13 @@ bool ReadRegistryValue(platform::Registry& registry, std::uint32_t rootKey,
     case platform::kRegMultiSz: {
       // One blank more than the registry may fill, so the text always ends in
       // at least one blank.
+      // A size that leaves no room for the blank, or no memory for the
+      // buffer, can't be read.
+      if (size == std::numeric_limits<std::uint32_t>::max()) return false;
       std::string buffer;
       try {
-        if (size >= buffer.max_size()) return false;
         buffer.assign(std::size_t{size} + 1, ' ');
-      } catch (const std::bad_alloc&) {
+      } catch (const std::exception&) {  // std::bad_alloc, std::length_error
         return false;
       }
       std::uint32_t capacity = size;
