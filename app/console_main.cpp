@@ -30,9 +30,9 @@ const char* IconName(MessageIcon icon) {
   return "information";
 }
 
-void MapDrives(merkwandel::platform::host::HostFileSystem& files, const char* spec) {
-  if (spec == nullptr) return;
-  std::string rest = spec;
+void MapDrives(merkwandel::platform::host::HostFileSystem& files, const char* mapping) {
+  if (mapping == nullptr) return;
+  std::string rest = mapping;
   while (!rest.empty()) {
     const auto end = rest.find(';');
     const std::string item = rest.substr(0, end);
