@@ -1,5 +1,6 @@
-# Shared by the end-to-end test and scripts/run: a virtual display, the
-# program under Wine in a desktop of its own, the probe, and typing.
+# Shared by the end-to-end tests, scripts/run and scripts/with-display: a
+# virtual display, the program under Wine in a desktop of its own, the probe,
+# typing, and the checks.
 # Expects $root (the project) and $out (a folder for logs and pictures).
 
 wine=/usr/lib/wine/wine64
