@@ -361,7 +361,7 @@ class CommonDialogs {
 // object may outlive the objects it came from. Every call may fail; a failed
 // call answers nothing or null, as does a call that legitimately gives
 // nothing (a cancelled browse dialog, a folder without parent, a name not
-// found).
+// found, a shell that lacks the member).
 
 // A folder item (FolderItem).
 class ShellFolderItem {
@@ -377,6 +377,8 @@ class ShellFolder {
   virtual std::optional<std::string> Title() = 0;  // the displayed name
   virtual std::unique_ptr<ShellFolder> ParentFolder() = 0;
   virtual std::unique_ptr<ShellFolderItem> ParseName(const std::string& name) = 0;
+  // The folder's own item (Folder2.Self), whose Path is the folder's path.
+  virtual std::unique_ptr<ShellFolderItem> Self() = 0;
 };
 
 // The root of a browse dialog's tree: a special-folder number (17 is the

@@ -17,6 +17,14 @@ std::string LookUpPath(platform::ShellFolder& chosen, const std::optional<std::s
   return item->Path().value_or(std::string());
 }
 
+// The path of the chosen folder as its own item gives it. Empty when that
+// fails too.
+std::string OwnPath(platform::ShellFolder& chosen) {
+  const std::unique_ptr<platform::ShellFolderItem> self = chosen.Self();
+  if (!self) return std::string();
+  return self->Path().value_or(std::string());
+}
+
 }  // namespace
 
 std::string BrowseFolder(platform::ShellAutomation& shell, const platform::ShellRootFolder& root) {
@@ -44,6 +52,17 @@ std::string BrowseFolder(platform::ShellAutomation& shell, const platform::Shell
       title = chosen->Title();
       path = LookUpPath(*chosen, title);
     }
+  } catch (...) {
+    path.clear();
+  }
+
+  // The lookup by displayed name finds nothing for a folder that the shell
+  // shows under another name than its file-system name (localised folders
+  // such as "Dokumente" for Documents), nor where the shell gives no parent
+  // folder. The user did choose a folder, so its own item answers instead of
+  // the choice being dropped.
+  try {
+    if (chosen && path.empty()) path = OwnPath(*chosen);
   } catch (...) {
     path.clear();
   }

@@ -21,9 +21,11 @@ inline constexpr std::int32_t kDrivesFolder = 17;
 
 // Shows the dialog without owner window, its tree starting at `root`, and
 // gives the path of the chosen folder: an ordinary folder without trailing
-// "\", a drive as its root such as "C:\". Gives the empty string when the
-// user cancels, when the shell object can't be created, and when the chosen
-// folder's item can't be found under its displayed name in its parent.
+// "\", a drive as its root such as "C:\". The path is that of the item the
+// folder's parent finds under the folder's displayed name or, when that
+// lookup fails, that of the folder's own item. Gives the empty string when
+// the user cancels, when the shell object can't be created, and when neither
+// gives a path.
 std::string BrowseFolder(platform::ShellAutomation& shell, const platform::ShellRootFolder& root);
 
 }  // namespace merkwandel::system_helpers

@@ -1,6 +1,7 @@
 // BrowseFolder against shell objects the tests describe: the lookup of the
-// chosen folder's path through its parent, the drive fix-up, and failures at
-// every link, with every object released at the end.
+// chosen folder's path through its parent, the folder's own item when that
+// lookup fails, the drive fix-up, and failures at every link, with every
+// object released at the end.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -19,15 +20,32 @@ namespace {
 using platform::host::HostShellFolderState;
 using Items = std::map<std::string, std::optional<std::string>>;
 
+// What the chosen folder's own item (Self) answers.
+struct SelfItem {
+  bool exists = false;               // false: Self gives nothing
+  std::optional<std::string> path;   // nothing: its Path fails
+};
+const SelfItem kNoSelf{};
+SelfItem SelfAt(std::string path) { return {true, std::move(path)}; }
+const SelfItem kSelfWithoutPath{true, std::nullopt};
+
+std::shared_ptr<HostShellFolderState> WithSelf(std::shared_ptr<HostShellFolderState> folder,
+                                               const SelfItem& self) {
+  folder->hasSelf = self.exists;
+  folder->selfPath = self.path;
+  return folder;
+}
+
 // A chosen folder shown as `title` whose parent lists `items`.
-std::shared_ptr<HostShellFolderState> Chosen(std::optional<std::string> title, Items items) {
+std::shared_ptr<HostShellFolderState> Chosen(std::optional<std::string> title, Items items,
+                                             const SelfItem& self = kNoSelf) {
   auto parent = std::make_shared<HostShellFolderState>();
   parent->title = "Eltern";
   parent->items = std::move(items);
   auto chosen = std::make_shared<HostShellFolderState>();
   chosen->title = std::move(title);
   chosen->parent = parent;
-  return chosen;
+  return WithSelf(chosen, self);
 }
 
 struct BrowseCase {
@@ -51,16 +69,20 @@ TEST_P(BrowseFolderTest, GivesThePathAndReleasesEverything) {
   EXPECT_EQ(shell_.liveObjects, 0);
 }
 
-std::shared_ptr<HostShellFolderState> TopOfTheTree(std::string title) {
+// A chosen folder without parent, as every folder is under Wine.
+std::shared_ptr<HostShellFolderState> TopOfTheTree(std::string title,
+                                                   const SelfItem& self = kNoSelf) {
   auto top = std::make_shared<HostShellFolderState>();
   top->title = std::move(title);
-  return top;
+  return WithSelf(top, self);
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Choices, BrowseFolderTest,
     ::testing::Values(
-        BrowseCase{"OrdinaryFolder", Chosen("Import", {{"Import", "C:\\Daten\\Import"}}),
+        // Found by its displayed name, the parent's answer wins.
+        BrowseCase{"OrdinaryFolder",
+                   Chosen("Import", {{"Import", "C:\\Daten\\Import"}}, SelfAt("C:\\Anders")),
                    "C:\\Daten\\Import"},
         BrowseCase{"FoundIgnoringLetterCase", Chosen("import", {{"Import", "C:\\Daten\\Import"}}),
                    "C:\\Daten\\Import"},
@@ -74,18 +96,36 @@ INSTANTIATE_TEST_SUITE_P(
                    "C:\\"},
         BrowseCase{"NetworkDrive", Chosen("daten auf 'server' (Z:)", {}), "Z:\\"},
         BrowseCase{"DriveWithoutParent", TopOfTheTree("Lokaler Datentr\xE4ger (C:)"), "C:\\"},
+        // Shown under another name: not found by it, its own item answers.
         BrowseCase{"DisplayNameDiffers",
-                   Chosen("Eigene Dokumente", {{"Documents", "C:\\Users\\anna\\Documents"}}), ""},
+                   Chosen("Dokumente", {{"Documents", "C:\\Users\\anna\\Documents"}},
+                          SelfAt("C:\\Users\\anna\\Documents")),
+                   "C:\\Users\\anna\\Documents"},
+        BrowseCase{"DisplayNameDiffersAndSelfFails",
+                   Chosen("Dokumente", {{"Documents", "C:\\Users\\anna\\Documents"}}), ""},
+        BrowseCase{"DisplayNameDiffersAndSelfHasNoPath",
+                   Chosen("Dokumente", {{"Documents", "C:\\Users\\anna\\Documents"}},
+                          kSelfWithoutPath),
+                   ""},
         BrowseCase{"DisplayNameDiffersButNamesADrive",
-                   Chosen("Archiv (D:)", {{"Archiv", "C:\\Archiv"}}), "D:\\"},
+                   Chosen("Archiv (D:)", {{"Archiv", "C:\\Archiv"}}, SelfAt("C:\\Archiv")),
+                   "D:\\"},
         BrowseCase{"ColonStandsFirst", Chosen(":Import", {{":Import", "C:\\Daten\\Import"}}),
                    "C:\\Daten\\Import"},
         BrowseCase{"Cancel", nullptr, ""},
-        BrowseCase{"ShellObjectCannotBeCreated", Chosen("Import", {{"Import", "C:\\Import"}}), "",
-                   true},
+        BrowseCase{"ShellObjectCannotBeCreated",
+                   Chosen("Import", {{"Import", "C:\\Import"}}, SelfAt("C:\\Import")), "", true},
         BrowseCase{"TitleFails", Chosen(std::nullopt, {{"Import", "C:\\Import"}}), ""},
+        BrowseCase{"TitleFailsSelfAnswers",
+                   Chosen(std::nullopt, {{"Import", "C:\\Import"}}, SelfAt("C:\\Import")),
+                   "C:\\Import"},
         BrowseCase{"NoParent", TopOfTheTree("Desktop"), ""},
+        BrowseCase{"NoParentSelfAnswers", TopOfTheTree("Import", SelfAt("C:\\Daten\\Import")),
+                   "C:\\Daten\\Import"},
         BrowseCase{"PathFails", Chosen("Import", {{"Import", std::nullopt}}), ""},
+        BrowseCase{"PathFailsSelfAnswers",
+                   Chosen("Import", {{"Import", std::nullopt}}, SelfAt("C:\\Daten\\Import")),
+                   "C:\\Daten\\Import"},
         BrowseCase{"PathFailsOnADrive", Chosen("Daten (E:)", {{"Daten (E:)", std::nullopt}}),
                    "E:\\"}),
     [](const auto& param) { return std::string(param.param.name); });
@@ -111,12 +151,25 @@ TEST(BrowseFolderCallsTest, AsksTheShellInOrderWithTheDialogsArguments) {
   EXPECT_EQ(std::count(shell.calls.begin(), shell.calls.end(), "CreateShellApplication"), 2);
 }
 
+TEST(BrowseFolderCallsTest, AsksTheFolderItselfOnlyWhenTheLookupFails) {
+  platform::host::HostShellAutomation shell;
+  shell.choice = Chosen("Import", {{"Import", "C:\\Daten\\Import"}}, SelfAt("C:\\Daten\\Import"));
+  EXPECT_EQ(system_helpers::BrowseFolder(shell, 17), "C:\\Daten\\Import");
+  EXPECT_EQ(std::count(shell.calls.begin(), shell.calls.end(), "Self"), 0);
+
+  shell.calls.clear();
+  shell.choice = TopOfTheTree("Import", SelfAt("C:\\Daten\\Import"));
+  EXPECT_EQ(system_helpers::BrowseFolder(shell, 17), "C:\\Daten\\Import");
+  EXPECT_EQ(shell.calls, (std::vector<std::string>{"CreateShellApplication", "BrowseForFolder",
+                                                   "Title", "ParentFolder", "Self", "Path"}));
+}
+
 TEST(BrowseFolderCallsTest, StopsAtTheFirstFailingLink) {
   platform::host::HostShellAutomation shell;
   shell.choice = TopOfTheTree("Desktop");
   EXPECT_EQ(system_helpers::BrowseFolder(shell, 17), "");
   EXPECT_EQ(shell.calls, (std::vector<std::string>{"CreateShellApplication", "BrowseForFolder",
-                                                   "Title", "ParentFolder"}));
+                                                   "Title", "ParentFolder", "Self"}));
   shell.calls.clear();
   shell.choice = nullptr;
   EXPECT_EQ(system_helpers::BrowseFolder(shell, 17), "");

@@ -54,6 +54,12 @@ class HostFolder final : public ShellFolder, Counted {
     return nullptr;
   }
 
+  std::unique_ptr<ShellFolderItem> Self() override {
+    shell_.calls.push_back("Self");
+    if (!state_->hasSelf) return nullptr;
+    return std::make_unique<HostItem>(shell_, state_->selfPath);
+  }
+
  private:
   std::shared_ptr<HostShellFolderState> state_;
 };

@@ -25,6 +25,10 @@ struct HostShellFolderState {
   // nothing when asking the item for its Path fails. A name not listed
   // finds nothing.
   std::map<std::string, std::optional<std::string>> items;
+  // Its own item (Self); false: Self gives nothing or fails.
+  bool hasSelf = false;
+  // What Path of that item answers; nothing: the call fails.
+  std::optional<std::string> selfPath;
 };
 
 class HostShellAutomation final : public ShellAutomation {
@@ -47,7 +51,8 @@ class HostShellAutomation final : public ShellAutomation {
   };
   std::vector<BrowseCall> browseCalls;
   // Every call on an object, in order: "CreateShellApplication",
-  // "BrowseForFolder", "Title", "ParentFolder", "ParseName(<name>)", "Path".
+  // "BrowseForFolder", "Title", "ParentFolder", "ParseName(<name>)", "Self",
+  // "Path".
   std::vector<std::string> calls;
 
   // Objects handed out and not yet released.

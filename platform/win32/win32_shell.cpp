@@ -241,6 +241,16 @@ class Win32Folder final : public ShellFolder {
     return nullptr;
   }
 
+  std::unique_ptr<ShellFolderItem> Self() override try {
+    Variant result;
+    if (!Invoke(folder_.get(), L"Self", nullptr, 0, result)) return nullptr;
+    DispatchPtr item = TakeObject(result);
+    if (!item) return nullptr;
+    return std::make_unique<Win32Item>(com_, std::move(item));
+  } catch (...) {
+    return nullptr;
+  }
+
  private:
   std::shared_ptr<ComApartment> com_;  // declared first: released last
   DispatchPtr folder_;

@@ -1,5 +1,6 @@
-# Shared by the end-to-end test and scripts/run: a virtual display, the
-# program under Wine in a desktop of its own, the probe, and typing.
+# Shared by the end-to-end tests, scripts/run and scripts/with-display: a
+# virtual display, the program under Wine in a desktop of its own, the probe,
+# typing, and the checks.
 # Expects $root (the project) and $out (a folder for logs and pictures).
 
 wine=/usr/lib/wine/wine64
@@ -83,4 +84,42 @@ screenshot() {
     read -r x y w h <<<"$frame"
     convert "$file" -crop "$((w + 16))x$((h + 16))+$((x - 8))+$((y - 8))" +repage "$file"
   fi
+}
+
+# ---- Checks: each one counted, every failure shown ----
+passed=0
+failed=0
+check() {  # check NAME ACTUAL EXPECTED
+  if [[ "$2" == "$3" ]]; then
+    passed=$((passed + 1))
+  else
+    failed=$((failed + 1))
+    printf 'FAIL %s\n  actual:   %s\n  expected: %s\n' "$1" "$2" "$3"
+  fi
+}
+# The tally; fails when any check failed.
+finish_checks() {
+  echo "$passed passed, $failed failed"
+  [[ $failed -eq 0 ]]
+}
+# Ends the test at once when a step it can't go on without fails.
+fail() {
+  failed=$((failed + 1))
+  printf 'FAIL %s\n' "$*"
+  finish_checks || exit 1
+}
+field() {  # field FILE KEY COLUMN: the column of the first line with that key
+  awk -F'\t' -v key="$2" -v col="$3" '$1 == key { print $col; exit }' "$1"
+}
+control() {  # control FILE NAME COLUMN (4 x, 5 y, 6 w, 7 h, 8 visible, 9 enabled, 10 default, 11 text)
+  awk -F'\t' -v name="$2" -v col="$3" '$1 == "control" && $2 == name { print $col; exit }' "$1"
+}
+
+# ---- The per-user shell folders that the start-up reads ----
+shell_folders='HKCU\Software\Microsoft\Windows\CurrentVersion\Explorer\Shell Folders'
+set_shell_folder() {  # set_shell_folder NAME WINDOWS-PATH
+  "$wine" reg add "$shell_folders" /v "$1" /t REG_SZ /d "$2" /f >/dev/null 2>&1
+}
+remove_shell_folder() {  # remove_shell_folder NAME (no matter whether it is there)
+  "$wine" reg delete "$shell_folders" /v "$1" /f >/dev/null 2>&1 || true
 }

@@ -11,6 +11,22 @@
 //   probe wait-gone [SECONDS]      wait until the main window is gone
 //   probe windows                  list the visible top-level windows
 //   probe running NAME.exe         succeed while a process of that name runs
+//   probe set NAME TEXT            set the text of the control NAME (a name of the design)
+//   probe click NAME               click the control NAME; returns at once
+//   probe dialogs                  list the program's visible dialog windows
+//   probe file-dialog TITLE [SECONDS]  wait for the open-file dialog TITLE, print
+//                                  its folder, file type and file name
+//   probe file-choose TITLE NAME   type NAME as the file name and press Open;
+//                                  succeed when the dialog closes
+//   probe file-cancel TITLE        press Cancel in that dialog
+//   probe folder-browser [SECONDS] wait for the shell's folder browser, print
+//                                  its caption, its text and the selected folder
+//   probe folder-choose PATH [SHOWN]  select PATH in its tree (shown with a
+//                                  text that holds SHOWN, by default the last
+//                                  part of PATH) and press OK; succeed when it closes
+//   probe folder-cancel            press Cancel in the folder browser
+//
+// Texts given on the command line reach the probe in the ANSI code page.
 //
 // With MERKWANDEL_DESKTOP set, the probe looks at the windows of that Wine
 // desktop (as made by "explorer /desktop=NAME,...").
@@ -18,10 +34,12 @@
 // Output is UTF-8, one item a line, fields separated by tabs. The exit code
 // is 0 on success, 1 when what was waited for did not come, 2 on misuse.
 #include <windows.h>
+#include <commctrl.h>
 #include <tlhelp32.h>
 
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -263,6 +281,250 @@ double Seconds(int argc, char** argv, int at, double fallback) {
   return argc > at ? std::atof(argv[at]) : fallback;
 }
 
+// ---- The program's dialogs: the open-file dialog and the folder browser ----
+
+constexpr int kFileNameField = 0x47C;           // cmb13: the file name in the file dialogs
+constexpr int kFileTypeList = 0x470;            // cmb1: the file types
+constexpr int kBrowseTree = 0x3741;             // the folder browser's tree
+constexpr int kBrowseText = 0x3742;             // the text above it
+constexpr UINT kGetFolderPath = WM_USER + 102;  // CDM_GETFOLDERPATH, to a file dialog
+constexpr UINT kSetSelection = WM_USER + 102;   // BFFM_SETSELECTIONA, to the folder browser
+
+DWORD ProcessOf(HWND window) {
+  DWORD process = 0;
+  GetWindowThreadProcessId(window, &process);
+  return process;
+}
+
+// Memory inside the process of a window, for the messages whose pointers
+// are not carried across processes (the file dialog's folder, tree items,
+// the browser's selection). Freed when it goes.
+class RemoteMemory {
+ public:
+  RemoteMemory(HWND window, std::size_t size)
+      : process_(OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE,
+                             ProcessOf(window))) {
+    if (process_) {
+      address_ = VirtualAllocEx(process_.get(), nullptr, size, MEM_COMMIT | MEM_RESERVE,
+                                PAGE_READWRITE);
+    }
+  }
+  ~RemoteMemory() {
+    if (address_ != nullptr) VirtualFreeEx(process_.get(), address_, 0, MEM_RELEASE);
+  }
+  RemoteMemory(const RemoteMemory&) = delete;
+  RemoteMemory& operator=(const RemoteMemory&) = delete;
+
+  bool Usable() const { return address_ != nullptr; }
+  // The address of `offset` as the other process sees it.
+  char* At(std::size_t offset) const { return static_cast<char*>(address_) + offset; }
+  LPARAM Address() const { return reinterpret_cast<LPARAM>(address_); }
+  bool Write(std::size_t offset, const void* data, std::size_t size) {
+    return WriteProcessMemory(process_.get(), At(offset), data, size, nullptr) != 0;
+  }
+  bool Read(std::size_t offset, void* data, std::size_t size) {
+    return ReadProcessMemory(process_.get(), At(offset), data, size, nullptr) != 0;
+  }
+
+ private:
+  merkwandel::platform::win32::KernelHandle process_;
+  void* address_ = nullptr;
+};
+
+// Reads a zero-terminated ANSI text of at most `size` bytes from `remote`.
+std::string ReadText(RemoteMemory& remote, std::size_t offset, std::size_t size) {
+  std::string text(size, '\0');
+  if (!remote.Read(offset, text.data(), size)) return std::string();
+  text.resize(std::strlen(text.c_str()));
+  return text;
+}
+
+// The visible dialog window that holds the control `marker` and, when
+// `caption` is given, has that caption; of the program when its window is
+// there.
+HWND FindDialog(int marker, const char* caption) {
+  struct Search {
+    int marker;
+    const char* caption;
+    DWORD program;
+    HWND found;
+  } search{marker, caption, 0, nullptr};
+  if (const HWND main = MainWindow()) search.program = ProcessOf(main);
+  EnumWindows(
+      [](HWND window, LPARAM context) -> BOOL {
+        auto* s = reinterpret_cast<Search*>(context);
+        if (ClassOf(window) != "#32770" || !IsWindowVisible(window)) return TRUE;
+        if (s->program != 0 && ProcessOf(window) != s->program) return TRUE;
+        if (GetDlgItem(window, s->marker) == nullptr) return TRUE;
+        if (s->caption != nullptr && TextOf(window) != s->caption) return TRUE;
+        s->found = window;
+        return FALSE;
+      },
+      reinterpret_cast<LPARAM>(&search));
+  return search.found;
+}
+
+HWND FindFileDialog(const char* caption) { return FindDialog(kFileNameField, caption); }
+HWND FindFolderBrowser() { return FindDialog(kBrowseTree, nullptr); }
+
+// Waits until `dialog` has closed; false when it stays (it refused the input).
+bool WaitClosed(HWND dialog, double seconds) {
+  const HWND anything = reinterpret_cast<HWND>(1);
+  return WaitFor([&] { return IsWindow(dialog) ? nullptr : anything; }, seconds) != nullptr;
+}
+
+// Presses a button of a dialog as a click does; false when it is disabled.
+bool Press(HWND dialog, int button) {
+  const HWND control = GetDlgItem(dialog, button);
+  if (control != nullptr && !IsWindowEnabled(control)) return false;
+  PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED), reinterpret_cast<LPARAM>(control));
+  return true;
+}
+
+// The folder the file dialog shows.
+std::string FolderShown(HWND dialog) {
+  constexpr std::size_t kSize = 1024;
+  RemoteMemory remote(dialog, kSize);
+  if (!remote.Usable() || !remote.Write(0, std::string(kSize, '\0').data(), kSize)) return "?";
+  if (SendMessageA(dialog, kGetFolderPath, kSize, remote.Address()) <= 0) return "?";
+  return ReadText(remote, 0, kSize);
+}
+
+// The text of the item selected in the folder browser's tree.
+std::string SelectedFolder(HWND tree) {
+  const LRESULT item = SendMessageA(tree, TVM_GETNEXTITEM, TVGN_CARET, 0);
+  if (item == 0) return std::string();
+  constexpr std::size_t kText = MAX_PATH;
+  RemoteMemory remote(tree, sizeof(TVITEMA) + kText);
+  TVITEMA data{};
+  data.mask = TVIF_TEXT;
+  data.hItem = reinterpret_cast<HTREEITEM>(item);
+  data.pszText = remote.At(sizeof data);
+  data.cchTextMax = static_cast<int>(kText);
+  if (!remote.Usable() || !remote.Write(0, &data, sizeof data) ||
+      !remote.Write(sizeof data, std::string(kText, '\0').data(), kText)) {
+    return std::string();
+  }
+  if (!SendMessageA(tree, TVM_GETITEMA, 0, remote.Address())) return std::string();
+  return ReadText(remote, sizeof data, kText);
+}
+
+int PrintFileDialog(HWND dialog) {
+  std::printf("title\t%s\n", Utf8(TextOf(dialog)).c_str());
+  std::printf("folder\t%s\n", Utf8(FolderShown(dialog)).c_str());
+  std::printf("type\t%s\n", Utf8(TextOf(GetDlgItem(dialog, kFileTypeList))).c_str());
+  std::printf("name\t%s\n", Utf8(TextOf(GetDlgItem(dialog, kFileNameField))).c_str());
+  return 0;
+}
+
+int PrintFolderBrowser(HWND dialog) {
+  std::printf("title\t%s\n", Utf8(TextOf(dialog)).c_str());
+  std::printf("text\t%s\n", Utf8(TextOf(GetDlgItem(dialog, kBrowseText))).c_str());
+  std::printf("selected\t%s\n", Utf8(SelectedFolder(GetDlgItem(dialog, kBrowseTree))).c_str());
+  return 0;
+}
+
+// Selects `path` in the folder browser as a user would by clicking through
+// the tree, waits until the tree shows an item whose text holds `shown`
+// (by default the path's last part) and presses OK.
+int ChooseFolder(HWND dialog, const std::string& path, std::string shown, double seconds) {
+  if (shown.empty()) shown = path.substr(path.find_last_of('\\') + 1);
+  if (shown.empty()) {
+    std::fprintf(stderr, "merkwandel-probe: say how the tree shows %s\n", path.c_str());
+    return 2;
+  }
+  const HWND tree = GetDlgItem(dialog, kBrowseTree);
+  RemoteMemory remote(dialog, path.size() + 1);
+  if (!remote.Usable() || !remote.Write(0, path.c_str(), path.size() + 1)) return 2;
+  std::string selected;
+  const DWORD start = GetTickCount();
+  while (selected.find(shown) == std::string::npos && GetTickCount() - start < seconds * 1000.0) {
+    SendMessageA(dialog, kSetSelection, TRUE, remote.Address());
+    Sleep(100);
+    selected = SelectedFolder(tree);
+  }
+  std::printf("selected\t%s\n", Utf8(selected).c_str());
+  if (selected.find(shown) == std::string::npos) {
+    std::fprintf(stderr, "merkwandel-probe: the tree does not select %s\n", path.c_str());
+    return 1;
+  }
+  if (!Press(dialog, IDOK)) {
+    std::fprintf(stderr, "merkwandel-probe: OK is disabled for %s\n", path.c_str());
+    return 1;
+  }
+  return WaitClosed(dialog, 10) ? 0 : 1;
+}
+
+// The commands on the main window's controls by name and on its dialogs;
+// -1 for any other command.
+int ControlOrDialogCommand(const std::string& command, int argc, char** argv) {
+  if ((command == "set" && argc >= 4) || (command == "click" && argc >= 3)) {
+    const HWND main = MainWindow();
+    const HWND control = main == nullptr ? nullptr : ControlNamed(main, argv[2]);
+    if (control == nullptr) return 1;
+    if (command == "set") {
+      SendMessageA(control, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(argv[3]));
+    } else {
+      PostMessageA(control, BM_CLICK, 0, 0);
+    }
+    return 0;
+  }
+  if (command == "dialogs") {
+    const HWND main = MainWindow();
+    const DWORD program = main == nullptr ? 0 : ProcessOf(main);
+    EnumWindows(
+        [](HWND window, LPARAM process) -> BOOL {
+          if (ClassOf(window) != "#32770" || !IsWindowVisible(window)) return TRUE;
+          if (process != 0 && ProcessOf(window) != static_cast<DWORD>(process)) return TRUE;
+          const char* kind = GetDlgItem(window, kFileNameField) != nullptr ? "file"
+                             : GetDlgItem(window, kBrowseTree) != nullptr  ? "folder"
+                             : GetDlgItem(window, 0xFFFF) != nullptr       ? "message"
+                                                                           : "other";
+          std::printf("dialog\t%s\t%s\n", kind, Utf8(TextOf(window)).c_str());
+          return TRUE;
+        },
+        static_cast<LPARAM>(program));
+    return 0;
+  }
+  if (command == "file-dialog" && argc >= 3) {
+    const HWND dialog = WaitFor([&] { return FindFileDialog(argv[2]); }, Seconds(argc, argv, 3, 30));
+    if (dialog == nullptr) return 1;
+    Sleep(300);  // let it fill its controls
+    return PrintFileDialog(dialog);
+  }
+  if ((command == "file-choose" && argc >= 4) || (command == "file-cancel" && argc >= 3)) {
+    const HWND dialog = WaitFor([&] { return FindFileDialog(argv[2]); }, 5);
+    if (dialog == nullptr) return 1;
+    if (command == "file-choose") {
+      SetDlgItemTextA(dialog, kFileNameField, argv[3]);
+      Press(dialog, IDOK);
+    } else {
+      Press(dialog, IDCANCEL);
+    }
+    if (WaitClosed(dialog, 10)) return 0;
+    std::fprintf(stderr, "merkwandel-probe: the file dialog stays open\n");
+    return 1;
+  }
+  if (command == "folder-browser") {
+    const HWND dialog = WaitFor(FindFolderBrowser, Seconds(argc, argv, 2, 30));
+    if (dialog == nullptr) return 1;
+    Sleep(300);  // let it fill its tree
+    return PrintFolderBrowser(dialog);
+  }
+  if (command == "folder-choose" && argc >= 3) {
+    const HWND dialog = WaitFor(FindFolderBrowser, 5);
+    if (dialog == nullptr) return 1;
+    return ChooseFolder(dialog, argv[2], argc >= 4 ? argv[3] : "", 10);
+  }
+  if (command == "folder-cancel") {
+    const HWND dialog = WaitFor(FindFolderBrowser, 5);
+    if (dialog == nullptr) return 1;
+    Press(dialog, IDCANCEL);
+    return WaitClosed(dialog, 10) ? 0 : 1;
+  }
+  return -1;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -357,6 +619,7 @@ int main(int argc, char** argv) {
         0);
     return 0;
   }
+  if (const int result = ControlOrDialogCommand(command, argc, argv); result >= 0) return result;
   std::fprintf(stderr, "merkwandel-probe: unknown command %s\n", command.c_str());
   return 2;
 }
