@@ -35,6 +35,19 @@ TEST_F(HostFileSystemTest, SeesFilesMadeBetweenWrites) {
   EXPECT_EQ(ReadHostFile(Host("Neu.url")), "ersetzt");
 }
 
+TEST_F(HostFileSystemTest, TheFolderIsFoundUnderAnyLetterCaseButNeverAFile) {
+  MakeHostFolder(Host("Favoriten"));
+  WriteHostFile(Host("Datei"), "x");
+  ASSERT_TRUE(files_.WriteWholeFile("C:\\FAVORITEN\\a.url", "1"));
+  ASSERT_TRUE(files_.WriteWholeFile("C:\\favoriten\\A.url", "2"));
+  ASSERT_TRUE(files_.WriteWholeFile("C:\\Favoriten\\b.url", "3"));
+  EXPECT_EQ(HostNames(Host("Favoriten")), (std::vector<std::string>{"a.url", "b.url"}));
+  EXPECT_EQ(ReadHostFile(Host("Favoriten/a.url")), "2");
+  EXPECT_FALSE(files_.WriteWholeFile("C:\\Datei\\a.url", "x"));
+  EXPECT_FALSE(files_.WriteWholeFile("C:\\DATEI\\a.url", "x"));
+  EXPECT_EQ(HostNames(temp_.path()), (std::vector<std::string>{"Datei", "Favoriten"}));
+}
+
 TEST_F(HostFileSystemTest, AFailedWriteLeavesNothingBehind) {
   files_.writeFault = [](const std::string&) { return std::optional<std::size_t>(3); };
   EXPECT_FALSE(files_.WriteWholeFile("C:\\neu.url", "0123456789"));

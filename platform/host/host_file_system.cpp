@@ -145,10 +145,10 @@ std::optional<HostFileSystem::Located> HostFileSystem::Locate(const winpath::Par
   std::string exact = *base;
   for (const auto& component : parsed.components) exact = Join(exact, ansi::ToUtf8(component));
   struct stat info {};
-  if (::stat(exact.c_str(), &info) == 0) return Located{exact, true};
+  if (::stat(exact.c_str(), &info) == 0) return Located{exact, true, info};
 
   std::string host = *base;
-  if (::stat(host.c_str(), &info) != 0) return Located{exact, false};
+  if (::stat(host.c_str(), &info) != 0) return Located{exact, false, std::nullopt};
   for (std::size_t k = 0; k < parsed.components.size(); ++k) {
     const std::string& component = parsed.components[k];
     std::string candidate = Join(host, ansi::ToUtf8(component));
@@ -163,13 +163,13 @@ std::optional<HostFileSystem::Located> HostFileSystem::Locate(const winpath::Par
         for (std::size_t rest = k + 1; rest < parsed.components.size(); ++rest) {
           candidate = Join(candidate, ansi::ToUtf8(parsed.components[rest]));
         }
-        return Located{candidate, false};
+        return Located{candidate, false, std::nullopt};
       }
       candidate = Join(host, ansi::ToUtf8(*onDisk));
     }
     host = std::move(candidate);
   }
-  return Located{host, true};
+  return Located{host, true, std::nullopt};
 }
 
 std::optional<std::string> HostFileSystem::HostPath(const std::string& path) {
@@ -181,9 +181,15 @@ std::optional<std::string> HostFileSystem::HostPath(const std::string& path) {
   return located->hostPath;
 }
 
-HostFileSystem::FolderNames* HostFileSystem::NamesOf(const std::string& hostFolder) {
+HostFileSystem::FolderNames* HostFileSystem::NamesOf(const std::string& hostFolder,
+                                                     const struct stat* known) {
   struct stat info {};
-  if (!IsFolder(hostFolder, &info)) return nullptr;
+  if (known != nullptr) {
+    info = *known;
+    if (!S_ISDIR(info.st_mode)) return nullptr;
+  } else if (!IsFolder(hostFolder, &info)) {
+    return nullptr;
+  }
   FolderNames& names = names_[hostFolder];
   if (names.inode == info.st_ino && SameTime(names.modified, info.st_mtim)) return &names;
 
@@ -206,16 +212,14 @@ HostFileSystem::FolderNames* HostFileSystem::NamesOf(const std::string& hostFold
 
 void HostFileSystem::ForgetNames() { names_.clear(); }
 
-void HostFileSystem::Remember(const std::string& hostFolder) {
-  const auto it = names_.find(hostFolder);
-  if (it == names_.end()) return;
+void HostFileSystem::Remember(const std::string& hostFolder, FolderNames& names) {
   struct stat info {};
   if (::stat(hostFolder.c_str(), &info) != 0) {
-    names_.erase(it);
+    names_.erase(hostFolder);
     return;
   }
-  it->second.modified = info.st_mtim;
-  it->second.inode = info.st_ino;
+  names.modified = info.st_mtim;
+  names.inode = info.st_ino;
 }
 
 bool HostFileSystem::SearchFindsEntry(const std::string& path) {
@@ -353,7 +357,8 @@ bool HostFileSystem::WriteWholeFile(const std::string& path, std::string_view co
 
   const auto folder = Locate(*parsed);
   if (!folder || !folder->exists) return false;
-  FolderNames* names = NamesOf(folder->hostPath);
+  // Locate has usually just looked at the folder; NamesOf needs not look again.
+  FolderNames* names = NamesOf(folder->hostPath, folder->info ? &*folder->info : nullptr);
   if (names == nullptr) return false;
 
   const std::string key = winpath::NameKey(name);
@@ -379,7 +384,7 @@ bool HostFileSystem::WriteWholeFile(const std::string& path, std::string_view co
     const Outcome outcome = writeNew(target);
     if (outcome == Outcome::kWritten) {
       names->byKey.emplace(key, name);
-      Remember(folder->hostPath);
+      Remember(folder->hostPath, *names);
       return true;
     }
     if (outcome == Outcome::kFailed) return false;
@@ -398,7 +403,7 @@ bool HostFileSystem::WriteWholeFile(const std::string& path, std::string_view co
     ::unlink(temporary.c_str());
     replaced = false;
   }
-  Remember(folder->hostPath);
+  Remember(folder->hostPath, *names);
   return replaced;
 }
 

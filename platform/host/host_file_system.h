@@ -5,6 +5,7 @@
 // names apart, and a name starting with "." counts as hidden.
 #pragma once
 
+#include <sys/stat.h>
 #include <sys/types.h>
 
 #include <functional>
@@ -55,6 +56,10 @@ class HostFileSystem final : public FileSystem {
   struct Located {
     std::string hostPath;
     bool exists = false;
+    // What the look at hostPath found, when Locate took one (it does when
+    // every part exists with the letter case given), so callers need not
+    // look again.
+    std::optional<struct stat> info;
   };
   // The host folder where the parsed path starts: a mapped drive's folder,
   // "/" or "." (relative host path). Nothing for an unmapped drive.
@@ -76,8 +81,11 @@ class HostFileSystem final : public FileSystem {
     ino_t inode = 0;
     std::unordered_map<std::string, std::string> byKey;  // key -> name on disk (ANSI)
   };
-  FolderNames* NamesOf(const std::string& hostFolder);
-  void Remember(const std::string& hostFolder);
+  // `known`: the folder's attributes, when the caller has just read them.
+  FolderNames* NamesOf(const std::string& hostFolder, const struct stat* known = nullptr);
+  // Takes the folder's state after this program changed it, so that the
+  // change does not count as one from outside.
+  void Remember(const std::string& hostFolder, FolderNames& names);
   void ForgetNames();
 
   std::map<char, std::string> drives_;
