@@ -122,10 +122,12 @@ bool SameTime(const struct timespec& a, const struct timespec& b) {
 void HostFileSystem::MapDrive(char letter, std::string hostFolder) {
   while (hostFolder.size() > 1 && hostFolder.back() == '/') hostFolder.pop_back();
   drives_[static_cast<char>(ansi::ToUpper(static_cast<unsigned char>(letter)))] = std::move(hostFolder);
+  writeFolder_.reset();
 }
 
 void HostFileSystem::UnmapDrive(char letter) {
   drives_.erase(static_cast<char>(ansi::ToUpper(static_cast<unsigned char>(letter))));
+  writeFolder_.reset();
 }
 
 std::optional<std::string> HostFileSystem::Base(const winpath::ParsedPath& parsed) const {
@@ -137,13 +139,20 @@ std::optional<std::string> HostFileSystem::Base(const winpath::ParsedPath& parse
   return parsed.rooted ? std::string("/") : std::string(".");
 }
 
-std::optional<HostFileSystem::Located> HostFileSystem::Locate(const winpath::ParsedPath& parsed) {
+std::optional<std::string> HostFileSystem::ExactHostPath(const winpath::ParsedPath& parsed) const {
+  auto exact = Base(parsed);
+  if (!exact) return std::nullopt;
+  for (const auto& component : parsed.components) *exact = Join(*exact, ansi::ToUtf8(component));
+  return exact;
+}
+
+std::optional<HostFileSystem::Located> HostFileSystem::Locate(const winpath::ParsedPath& parsed,
+                                                              const std::string* knownExact) {
   const auto base = Base(parsed);
   if (!base) return std::nullopt;
 
   // The common case: every part exists with the letter case given.
-  std::string exact = *base;
-  for (const auto& component : parsed.components) exact = Join(exact, ansi::ToUtf8(component));
+  const std::string exact = knownExact != nullptr ? *knownExact : *ExactHostPath(parsed);
   struct stat info {};
   if (::stat(exact.c_str(), &info) == 0) return Located{exact, true, info};
 
@@ -346,16 +355,56 @@ std::unique_ptr<InputFile> HostFileSystem::OpenForReading(const std::string& pat
   return file;
 }
 
-bool HostFileSystem::WriteWholeFile(const std::string& path, std::string_view content) {
-  auto parsed = winpath::Parse(path);
-  if (!parsed || parsed->trailingSeparator || parsed->components.empty()) return false;
-  if (!ComponentsValid(*parsed, false)) return false;
-  if (winpath::Format(*parsed).size() > winpath::kMaxPath) return false;
-  const std::string name = parsed->components.back();
-  if (winpath::IsReservedDeviceName(name)) return false;
-  parsed->components.pop_back();
+void HostFileSystem::KeepWriteFolder(const std::string& path, std::size_t lastSeparator) {
+  WriteFolder folder;
+  folder.text = path.substr(0, lastSeparator + 1);
+  auto parsed = winpath::Parse(folder.text);
+  if (!parsed) {
+    writeFolder_.reset();
+    return;
+  }
+  folder.parsed = std::move(*parsed);
+  folder.valid = ComponentsValid(folder.parsed, false);
+  folder.formattedLength = winpath::Format(folder.parsed).size();
+  folder.exactHostPath = ExactHostPath(folder.parsed);
+  writeFolder_ = std::move(folder);
+}
 
-  const auto folder = Locate(*parsed);
+bool HostFileSystem::WriteWholeFile(const std::string& path, std::string_view content) {
+  // A name that does not end in "." or " " is a component of its own that
+  // parsing leaves as it is: the whole path is then the folder in front of
+  // it, parsed alone, plus the name.
+  const std::size_t lastSeparator = path.find_last_of("\\/");
+  const bool plainName = lastSeparator != std::string::npos && lastSeparator + 1 < path.size() &&
+                         path.back() != '.' && path.back() != ' ';
+  const bool sameFolder = plainName && writeFolder_ && writeFolder_->text.size() == lastSeparator + 1 &&
+                          path.compare(0, lastSeparator + 1, writeFolder_->text) == 0;
+
+  std::optional<winpath::ParsedPath> parsed;
+  const winpath::ParsedPath* folderPath = nullptr;
+  const std::string* exactFolder = nullptr;
+  std::string name;
+  if (sameFolder) {
+    name = path.substr(lastSeparator + 1);
+    if (!writeFolder_->valid || !winpath::IsValidName(name)) return false;
+    const std::size_t length = writeFolder_->formattedLength +
+                               (writeFolder_->parsed.components.empty() ? 0 : 1) + name.size();
+    if (length > winpath::kMaxPath) return false;
+    folderPath = &writeFolder_->parsed;
+    if (writeFolder_->exactHostPath) exactFolder = &*writeFolder_->exactHostPath;
+  } else {
+    if (plainName) KeepWriteFolder(path, lastSeparator);
+    parsed = winpath::Parse(path);
+    if (!parsed || parsed->trailingSeparator || parsed->components.empty()) return false;
+    if (!ComponentsValid(*parsed, false)) return false;
+    if (winpath::Format(*parsed).size() > winpath::kMaxPath) return false;
+    name = parsed->components.back();
+    parsed->components.pop_back();
+    folderPath = &*parsed;
+  }
+  if (winpath::IsReservedDeviceName(name)) return false;
+
+  const auto folder = Locate(*folderPath, exactFolder);
   if (!folder || !folder->exists) return false;
   // Locate has usually just looked at the folder; NamesOf needs not look again.
   FolderNames* names = NamesOf(folder->hostPath, folder->info ? &*folder->info : nullptr);

@@ -66,8 +66,12 @@ class HostFileSystem final : public FileSystem {
   std::optional<std::string> Base(const winpath::ParsedPath& parsed) const;
   // Walks the components from the base, each matched exactly or else ignoring
   // letter case. `exists` is false as soon as one part is missing; the
-  // remaining parts are then appended as given.
-  std::optional<Located> Locate(const winpath::ParsedPath& parsed);
+  // remaining parts are then appended as given. `exact`: the path's
+  // ExactHostPath, when the caller knows it.
+  std::optional<Located> Locate(const winpath::ParsedPath& parsed, const std::string* exact = nullptr);
+  // The host path that names the parsed path when every part exists with the
+  // letter case given. Nothing for an unmapped drive.
+  std::optional<std::string> ExactHostPath(const winpath::ParsedPath& parsed) const;
   std::optional<std::vector<std::string>> List(const std::string& folder, bool folders);
 
   // Names of one host folder, by NameKey, for finding a file under another
@@ -88,7 +92,21 @@ class HostFileSystem final : public FileSystem {
   void Remember(const std::string& hostFolder, FolderNames& names);
   void ForgetNames();
 
+  // The folder of the last file written, by the text in front of the
+  // file's name. A conversion writes all its files into one folder; what
+  // follows from the folder's text alone (and the drive map) is worked out
+  // once instead of for every file.
+  struct WriteFolder {
+    std::string text;                           // up to and including the last separator
+    winpath::ParsedPath parsed;                 // winpath::Parse(text)
+    bool valid = false;                         // every component can be a name
+    std::size_t formattedLength = 0;            // of winpath::Format(parsed)
+    std::optional<std::string> exactHostPath;   // ExactHostPath(parsed)
+  };
+  void KeepWriteFolder(const std::string& path, std::size_t lastSeparator);
+
   std::map<char, std::string> drives_;
+  std::optional<WriteFolder> writeFolder_;
   std::unordered_map<std::string, FolderNames> names_;
   unsigned temporaryCounter_ = 0;
 };
