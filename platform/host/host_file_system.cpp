@@ -374,7 +374,10 @@ bool HostFileSystem::WriteWholeFile(const std::string& path, std::string_view co
   // A name that does not end in "." or " " is a component of its own that
   // parsing leaves as it is: the whole path is then the folder in front of
   // it, parsed alone, plus the name.
-  const std::size_t lastSeparator = path.find_last_of("\\/");
+  // (By hand: find_last_of calls memchr on its set for every character.)
+  std::size_t lastSeparator = path.size();
+  while (lastSeparator > 0 && !winpath::IsSeparator(path[lastSeparator - 1])) --lastSeparator;
+  lastSeparator = lastSeparator == 0 ? std::string::npos : lastSeparator - 1;
   const bool plainName = lastSeparator != std::string::npos && lastSeparator + 1 < path.size() &&
                          path.back() != '.' && path.back() != ' ';
   const bool sameFolder = plainName && writeFolder_ && writeFolder_->text.size() == lastSeparator + 1 &&
