@@ -11,32 +11,33 @@ constexpr std::size_t kBlockSize = 64 * 1024;
 
 char LowerAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
 
-// Position of the first "</A>" (any case) in `text` from `from` on.
-std::size_t FindEndTag(std::string_view text, std::size_t from) {
-  while (from + 4 <= text.size()) {
-    const void* hit = std::memchr(text.data() + from, '<', text.size() - from - 3);
-    if (hit == nullptr) return std::string_view::npos;
-    const auto at = static_cast<std::size_t>(static_cast<const char*>(hit) - text.data());
-    if (text[at + 1] == '/' && LowerAscii(text[at + 2]) == 'a' && text[at + 3] == '>') return at;
-    from = at + 1;
-  }
-  return std::string_view::npos;
+bool IsEndTag(std::string_view text, std::size_t at) {  // "</A>" at `at`, any case
+  return at + 4 <= text.size() && text[at + 1] == '/' && LowerAscii(text[at + 2]) == 'a' &&
+         text[at + 3] == '>';
 }
 
-// Position of the "A HREF" of the last "<A HREF" (any case) that starts
-// before `end`.
-std::size_t FindLastStartTag(std::string_view text, std::size_t end) {
+bool IsStartTag(std::string_view text, std::size_t at) {  // "<A HREF" at `at`, any case
   static constexpr std::string_view kMarker = "a href";
-  for (std::size_t at = end; at >= 1 + kMarker.size(); --at) {
-    const std::size_t start = at - kMarker.size();
-    if (text[start - 1] != '<') continue;
-    bool same = true;
-    for (std::size_t k = 0; k < kMarker.size() && same; ++k) {
-      same = LowerAscii(text[start + k]) == kMarker[k];
-    }
-    if (same) return start;
+  if (at + 1 + kMarker.size() > text.size()) return false;
+  for (std::size_t k = 0; k < kMarker.size(); ++k) {
+    if (LowerAscii(text[at + 1 + k]) != kMarker[k]) return false;
   }
-  return std::string_view::npos;
+  return true;
+}
+
+constexpr std::size_t kNotSearched = static_cast<std::size_t>(-1);
+
+// Index of the first CR or LF in data[from, size), or size. `nextLf` holds
+// the index of the first LF at or behind an earlier `from` (size when there
+// is none), or kNotSearched, so that a file without LF is not searched to
+// the end of the block at every line.
+std::size_t FindLineEnd(const char* data, std::size_t from, std::size_t size, std::size_t& nextLf) {
+  if (nextLf == kNotSearched || nextLf < from) {
+    const void* lf = std::memchr(data + from, '\n', size - from);
+    nextLf = lf == nullptr ? size : static_cast<std::size_t>(static_cast<const char*>(lf) - data);
+  }
+  const void* cr = std::memchr(data + from, '\r', nextLf - from);
+  return cr == nullptr ? nextLf : static_cast<std::size_t>(static_cast<const char*>(cr) - data);
 }
 
 }  // namespace
@@ -44,24 +45,43 @@ std::size_t FindLastStartTag(std::string_view text, std::size_t end) {
 BookmarkScanner::BookmarkScanner(app::Root& root, ShortcutWriter& writer)
     : root_(root), writer_(writer), buffer_(root.tTemp) {}
 
+std::size_t BookmarkScanner::FindEndTag(std::string_view text) {
+  // Every "<" from where the last search stopped: an end tag ends the
+  // search, a start tag is remembered. A "<" too close to the end to tell
+  // is looked at again once more text has come.
+  std::size_t from = searchedUpTo_;
+  while (from < text.size()) {
+    const void* hit = std::memchr(text.data() + from, '<', text.size() - from);
+    if (hit == nullptr) break;
+    const auto at = static_cast<std::size_t>(static_cast<const char*>(hit) - text.data());
+    if (IsEndTag(text, at)) return at;
+    if (at + kStartTagLength > text.size()) {
+      searchedUpTo_ = at;
+      return std::string_view::npos;
+    }
+    if (IsStartTag(text, at)) lastStartTag_ = at + 1;
+    from = at + 1;
+  }
+  searchedUpTo_ = text.size();
+  return std::string_view::npos;
+}
+
 bool BookmarkScanner::HandOverFirstEndTag() {
   const std::string_view text = buffer_.Text();
-  // An end tag may straddle the text searched before and the new line.
-  const std::size_t from = searchedUpTo_ >= 3 ? searchedUpTo_ - 3 : 0;
-  const std::size_t end = FindEndTag(text, from);
+  const std::size_t end = FindEndTag(text);
   if (end == std::string_view::npos) {
-    searchedUpTo_ = text.size();
     writer_.HandleLineEnd(std::string_view());
     return false;
   }
-  const std::size_t tag = FindLastStartTag(text, end);
+  // The bookmark's own start tag is the last one in front of the end tag.
   const std::string_view entry =
-      tag == std::string_view::npos ? std::string_view() : text.substr(tag, end - tag);
+      lastStartTag_ == std::string_view::npos ? std::string_view() : text.substr(lastStartTag_, end - lastStartTag_);
   if (writer_.HandleLineEnd(entry)) ++shortcutsWritten_;
   // The "<" of the end tag and everything before it go; the buffer now
   // begins with "/A>", so the same end tag is not found again.
   buffer_.DropFront(end + 1);
   searchedUpTo_ = 0;
+  lastStartTag_ = std::string_view::npos;
   return true;
 }
 
@@ -74,6 +94,7 @@ bool BookmarkScanner::LineEnd() {
 
 BookmarkScanner::Outcome BookmarkScanner::ReadAll(platform::InputFile& file) {
   searchedUpTo_ = 0;  // the buffer may hold what an earlier run left
+  lastStartTag_ = std::string_view::npos;
   lineHasCharacters_ = false;
   afterCarriageReturn_ = false;
   std::vector<char> block(kBlockSize);
@@ -88,6 +109,7 @@ BookmarkScanner::Outcome BookmarkScanner::ReadAll(platform::InputFile& file) {
     const char* data = block.data();
     const auto size = static_cast<std::size_t>(read);
     std::size_t i = 0;
+    std::size_t nextLf = kNotSearched;
     while (i < size) {
       if (afterCarriageReturn_ && data[i] == '\n') {  // CR LF ends one line
         afterCarriageReturn_ = false;
@@ -95,8 +117,7 @@ BookmarkScanner::Outcome BookmarkScanner::ReadAll(platform::InputFile& file) {
         continue;
       }
       afterCarriageReturn_ = false;
-      std::size_t j = i;
-      while (j < size && data[j] != '\r' && data[j] != '\n') ++j;
+      const std::size_t j = FindLineEnd(data, i, size, nextLf);
       if (j > i) {
         buffer_.Append(std::string_view(data + i, j - i));
         lineHasCharacters_ = true;

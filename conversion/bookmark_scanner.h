@@ -17,6 +17,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string_view>
 
 #include "app/root.h"
 #include "conversion/shortcut_writer.h"
@@ -47,11 +48,19 @@ class BookmarkScanner {
   // Hands over the first bookmark the buffer holds, if any, and cuts the
   // buffer behind its end tag. True when an end tag was found.
   bool HandOverFirstEndTag();
+  // Position of the first "</A>" in `text` (the buffer), npos for none.
+  // Searches only what it has not searched before, and remembers the last
+  // start tag it passes.
+  std::size_t FindEndTag(std::string_view text);
+
+  static constexpr std::size_t kStartTagLength = 7;  // "<A HREF"
 
   app::Root& root_;
   ShortcutWriter& writer_;
   app::ScanBuffer& buffer_;
   std::size_t searchedUpTo_ = 0;  // the buffer's text before this holds no "</A>"
+  // Position of the "A HREF" of the last "<A HREF" in front of searchedUpTo_.
+  std::size_t lastStartTag_ = std::string_view::npos;
   bool lineHasCharacters_ = false;
   bool afterCarriageReturn_ = false;
   std::uint64_t lineEnds_ = 0;

@@ -1,6 +1,8 @@
 // The host backend's file operations: Windows rules over a real folder.
 #include <sys/stat.h>
 
+#include <filesystem>
+
 #include "tests/host_fixture.h"
 
 namespace merkwandel::testing {
@@ -33,6 +35,38 @@ TEST_F(HostFileSystemTest, SeesFilesMadeBetweenWrites) {
   ASSERT_TRUE(files_.WriteWholeFile("C:\\NEU.url", "ersetzt"));
   EXPECT_EQ(HostNames(temp_.path()), (std::vector<std::string>{"Neu.url", "a.url"}));
   EXPECT_EQ(ReadHostFile(Host("Neu.url")), "ersetzt");
+}
+
+TEST_F(HostFileSystemTest, TheFolderIsFoundUnderAnyLetterCaseButNeverAFile) {
+  MakeHostFolder(Host("Favoriten"));
+  WriteHostFile(Host("Datei"), "x");
+  ASSERT_TRUE(files_.WriteWholeFile("C:\\FAVORITEN\\a.url", "1"));
+  ASSERT_TRUE(files_.WriteWholeFile("C:\\favoriten\\A.url", "2"));
+  ASSERT_TRUE(files_.WriteWholeFile("C:\\Favoriten\\b.url", "3"));
+  EXPECT_EQ(HostNames(Host("Favoriten")), (std::vector<std::string>{"a.url", "b.url"}));
+  EXPECT_EQ(ReadHostFile(Host("Favoriten/a.url")), "2");
+  EXPECT_FALSE(files_.WriteWholeFile("C:\\Datei\\a.url", "x"));
+  EXPECT_FALSE(files_.WriteWholeFile("C:\\DATEI\\a.url", "x"));
+  EXPECT_EQ(HostNames(temp_.path()), (std::vector<std::string>{"Datei", "Favoriten"}));
+}
+
+TEST_F(HostFileSystemTest, EachWriteFindsTheFolderAsItIsThen) {
+  MakeHostFolder(Host("Ziel"));
+  ASSERT_TRUE(files_.WriteWholeFile("C:\\Ziel\\a.url", "1"));
+  std::filesystem::rename(Host("Ziel"), Host("Alt"));
+  EXPECT_FALSE(files_.WriteWholeFile("C:\\Ziel\\b.url", "2"));
+  MakeHostFolder(Host("ZIEL"));
+  ASSERT_TRUE(files_.WriteWholeFile("C:\\Ziel\\c.url", "3"));
+  MakeHostFolder(Host("Ziel"));  // now also as given
+  ASSERT_TRUE(files_.WriteWholeFile("C:\\Ziel\\d.url", "4"));
+  TempFolder other;
+  MakeHostFolder(other.path() + "/Ziel");
+  files_.MapDrive('C', other.path());
+  ASSERT_TRUE(files_.WriteWholeFile("C:\\Ziel\\e.url", "5"));
+  EXPECT_EQ(HostNames(Host("Alt")), std::vector<std::string>{"a.url"});
+  EXPECT_EQ(HostNames(Host("ZIEL")), std::vector<std::string>{"c.url"});
+  EXPECT_EQ(HostNames(Host("Ziel")), std::vector<std::string>{"d.url"});
+  EXPECT_EQ(HostNames(other.path() + "/Ziel"), std::vector<std::string>{"e.url"});
 }
 
 TEST_F(HostFileSystemTest, AFailedWriteLeavesNothingBehind) {
@@ -68,6 +102,16 @@ TEST_P(RefusedWriteTest, WritesNothing) {
   EXPECT_EQ(HostNames(temp_.path()), std::vector<std::string>{"Ziel"});
 }
 
+TEST_P(RefusedWriteTest, WritesNothingRightAfterAWriteIntoTheSameFolder) {
+  // A series of writes into one folder takes a shorter way; it must refuse
+  // the same.
+  MakeHostFolder(Host("Ziel"));
+  ASSERT_TRUE(files_.WriteWholeFile("C:\\Ziel\\ok.url", "x"));
+  EXPECT_FALSE(files_.WriteWholeFile(GetParam().path, "x")) << GetParam().path;
+  EXPECT_EQ(HostNames(Host("Ziel")), std::vector<std::string>{"ok.url"});
+  EXPECT_EQ(HostNames(temp_.path()), std::vector<std::string>{"Ziel"});
+}
+
 INSTANTIATE_TEST_SUITE_P(
     Names, RefusedWriteTest,
     ::testing::Values(RefusedName{"C:\\Ziel\\a?b.url"}, RefusedName{"C:\\Ziel\\a*.url"},
@@ -81,6 +125,8 @@ TEST_F(HostFileSystemTest, PathsLongerThanWindowsAllowsFail) {
   const std::string longName(260 - 12, 'x');
   EXPECT_FALSE(files_.WriteWholeFile("C:\\Ziel\\" + longName + ".url", "x"));
   EXPECT_TRUE(files_.WriteWholeFile("C:\\Ziel\\" + std::string(259 - 12, 'x') + ".url", "x"));
+  EXPECT_FALSE(files_.WriteWholeFile("C:\\Ziel\\" + longName + ".url", "x"));  // right after a write
+  EXPECT_TRUE(files_.WriteWholeFile("C:\\Ziel\\" + std::string(259 - 13, 'y') + ".url", "x"));
   EXPECT_FALSE(files_.MakeSureDirectoryPathExists("C:\\" + std::string(250, 'd') + "\\"));
 }
 

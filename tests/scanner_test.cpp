@@ -129,6 +129,30 @@ TEST_F(ScannerTest, TheScanBufferCarriesOverToTheNextRun) {
   EXPECT_EQ(Convert(ExportFile({BookmarkLine("http://a/", "A")})), (Files{{"A.url", Shortcut("http://a/")}}));
 }
 
+TEST_F(ScannerTest, ABookmarkSplitAtAnyPointIsJoinedAgain) {
+  // Also inside "<A HREF" and "</a>": a marker is only told apart once all
+  // of it has been read.
+  const std::string line = "<DT><A HREF=\"http://a/\">Titel</a><DD>x";
+  for (std::size_t k = 1; k < line.size(); ++k) {
+    std::filesystem::remove_all(Host("Favoriten"));
+    MakeHostFolder(Host("Favoriten"));
+    root_.tTemp.Assign("");
+    EXPECT_EQ(Convert(line.substr(0, k) + "\n" + line.substr(k) + "\n"),
+              (Files{{"Titel.url", Shortcut("http://a/")}}))
+        << "split at " << k;
+  }
+}
+
+TEST_F(ScannerTest, AFileWithCrAloneIsReadWholeBeyondOneRead) {
+  std::vector<std::string> entries;
+  for (int i = 0; i < 1500; ++i) {
+    entries.push_back(BookmarkLine("http://a.example/" + std::to_string(i), "Nr " + std::to_string(i)));
+  }
+  const Files written = Convert(ExportFile(entries, "\r"));
+  EXPECT_EQ(written.size(), 1500u);
+  EXPECT_EQ(written.at("Nr 1499.url"), Shortcut("http://a.example/1499"));
+}
+
 TEST_F(ScannerTest, AFileWithoutBookmarksWritesNothingAndReportsNothing) {
   EXPECT_TRUE(Convert(std::string(100000, 'x') + "\n\n<DL>\n").empty());
   EXPECT_TRUE(ui_.messages.empty());

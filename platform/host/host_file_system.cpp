@@ -122,10 +122,12 @@ bool SameTime(const struct timespec& a, const struct timespec& b) {
 void HostFileSystem::MapDrive(char letter, std::string hostFolder) {
   while (hostFolder.size() > 1 && hostFolder.back() == '/') hostFolder.pop_back();
   drives_[static_cast<char>(ansi::ToUpper(static_cast<unsigned char>(letter)))] = std::move(hostFolder);
+  writeFolder_.reset();
 }
 
 void HostFileSystem::UnmapDrive(char letter) {
   drives_.erase(static_cast<char>(ansi::ToUpper(static_cast<unsigned char>(letter))));
+  writeFolder_.reset();
 }
 
 std::optional<std::string> HostFileSystem::Base(const winpath::ParsedPath& parsed) const {
@@ -137,18 +139,25 @@ std::optional<std::string> HostFileSystem::Base(const winpath::ParsedPath& parse
   return parsed.rooted ? std::string("/") : std::string(".");
 }
 
-std::optional<HostFileSystem::Located> HostFileSystem::Locate(const winpath::ParsedPath& parsed) {
+std::optional<std::string> HostFileSystem::ExactHostPath(const winpath::ParsedPath& parsed) const {
+  auto exact = Base(parsed);
+  if (!exact) return std::nullopt;
+  for (const auto& component : parsed.components) *exact = Join(*exact, ansi::ToUtf8(component));
+  return exact;
+}
+
+std::optional<HostFileSystem::Located> HostFileSystem::Locate(const winpath::ParsedPath& parsed,
+                                                              const std::string* knownExact) {
   const auto base = Base(parsed);
   if (!base) return std::nullopt;
 
   // The common case: every part exists with the letter case given.
-  std::string exact = *base;
-  for (const auto& component : parsed.components) exact = Join(exact, ansi::ToUtf8(component));
+  const std::string exact = knownExact != nullptr ? *knownExact : *ExactHostPath(parsed);
   struct stat info {};
-  if (::stat(exact.c_str(), &info) == 0) return Located{exact, true};
+  if (::stat(exact.c_str(), &info) == 0) return Located{exact, true, info};
 
   std::string host = *base;
-  if (::stat(host.c_str(), &info) != 0) return Located{exact, false};
+  if (::stat(host.c_str(), &info) != 0) return Located{exact, false, std::nullopt};
   for (std::size_t k = 0; k < parsed.components.size(); ++k) {
     const std::string& component = parsed.components[k];
     std::string candidate = Join(host, ansi::ToUtf8(component));
@@ -163,13 +172,13 @@ std::optional<HostFileSystem::Located> HostFileSystem::Locate(const winpath::Par
         for (std::size_t rest = k + 1; rest < parsed.components.size(); ++rest) {
           candidate = Join(candidate, ansi::ToUtf8(parsed.components[rest]));
         }
-        return Located{candidate, false};
+        return Located{candidate, false, std::nullopt};
       }
       candidate = Join(host, ansi::ToUtf8(*onDisk));
     }
     host = std::move(candidate);
   }
-  return Located{host, true};
+  return Located{host, true, std::nullopt};
 }
 
 std::optional<std::string> HostFileSystem::HostPath(const std::string& path) {
@@ -181,9 +190,15 @@ std::optional<std::string> HostFileSystem::HostPath(const std::string& path) {
   return located->hostPath;
 }
 
-HostFileSystem::FolderNames* HostFileSystem::NamesOf(const std::string& hostFolder) {
+HostFileSystem::FolderNames* HostFileSystem::NamesOf(const std::string& hostFolder,
+                                                     const struct stat* known) {
   struct stat info {};
-  if (!IsFolder(hostFolder, &info)) return nullptr;
+  if (known != nullptr) {
+    info = *known;
+    if (!S_ISDIR(info.st_mode)) return nullptr;
+  } else if (!IsFolder(hostFolder, &info)) {
+    return nullptr;
+  }
   FolderNames& names = names_[hostFolder];
   if (names.inode == info.st_ino && SameTime(names.modified, info.st_mtim)) return &names;
 
@@ -206,16 +221,14 @@ HostFileSystem::FolderNames* HostFileSystem::NamesOf(const std::string& hostFold
 
 void HostFileSystem::ForgetNames() { names_.clear(); }
 
-void HostFileSystem::Remember(const std::string& hostFolder) {
-  const auto it = names_.find(hostFolder);
-  if (it == names_.end()) return;
+void HostFileSystem::Remember(const std::string& hostFolder, FolderNames& names) {
   struct stat info {};
   if (::stat(hostFolder.c_str(), &info) != 0) {
-    names_.erase(it);
+    names_.erase(hostFolder);
     return;
   }
-  it->second.modified = info.st_mtim;
-  it->second.inode = info.st_ino;
+  names.modified = info.st_mtim;
+  names.inode = info.st_ino;
 }
 
 bool HostFileSystem::SearchFindsEntry(const std::string& path) {
@@ -342,18 +355,62 @@ std::unique_ptr<InputFile> HostFileSystem::OpenForReading(const std::string& pat
   return file;
 }
 
-bool HostFileSystem::WriteWholeFile(const std::string& path, std::string_view content) {
-  auto parsed = winpath::Parse(path);
-  if (!parsed || parsed->trailingSeparator || parsed->components.empty()) return false;
-  if (!ComponentsValid(*parsed, false)) return false;
-  if (winpath::Format(*parsed).size() > winpath::kMaxPath) return false;
-  const std::string name = parsed->components.back();
-  if (winpath::IsReservedDeviceName(name)) return false;
-  parsed->components.pop_back();
+void HostFileSystem::KeepWriteFolder(const std::string& path, std::size_t lastSeparator) {
+  WriteFolder folder;
+  folder.text = path.substr(0, lastSeparator + 1);
+  auto parsed = winpath::Parse(folder.text);
+  if (!parsed) {
+    writeFolder_.reset();
+    return;
+  }
+  folder.parsed = std::move(*parsed);
+  folder.valid = ComponentsValid(folder.parsed, false);
+  folder.formattedLength = winpath::Format(folder.parsed).size();
+  folder.exactHostPath = ExactHostPath(folder.parsed);
+  writeFolder_ = std::move(folder);
+}
 
-  const auto folder = Locate(*parsed);
+bool HostFileSystem::WriteWholeFile(const std::string& path, std::string_view content) {
+  // A name that does not end in "." or " " is a component of its own that
+  // parsing leaves as it is: the whole path is then the folder in front of
+  // it, parsed alone, plus the name.
+  // (By hand: find_last_of calls memchr on its set for every character.)
+  std::size_t lastSeparator = path.size();
+  while (lastSeparator > 0 && !winpath::IsSeparator(path[lastSeparator - 1])) --lastSeparator;
+  lastSeparator = lastSeparator == 0 ? std::string::npos : lastSeparator - 1;
+  const bool plainName = lastSeparator != std::string::npos && lastSeparator + 1 < path.size() &&
+                         path.back() != '.' && path.back() != ' ';
+  const bool sameFolder = plainName && writeFolder_ && writeFolder_->text.size() == lastSeparator + 1 &&
+                          path.compare(0, lastSeparator + 1, writeFolder_->text) == 0;
+
+  std::optional<winpath::ParsedPath> parsed;
+  const winpath::ParsedPath* folderPath = nullptr;
+  const std::string* exactFolder = nullptr;
+  std::string name;
+  if (sameFolder) {
+    name = path.substr(lastSeparator + 1);
+    if (!writeFolder_->valid || !winpath::IsValidName(name)) return false;
+    const std::size_t length = writeFolder_->formattedLength +
+                               (writeFolder_->parsed.components.empty() ? 0 : 1) + name.size();
+    if (length > winpath::kMaxPath) return false;
+    folderPath = &writeFolder_->parsed;
+    if (writeFolder_->exactHostPath) exactFolder = &*writeFolder_->exactHostPath;
+  } else {
+    if (plainName) KeepWriteFolder(path, lastSeparator);
+    parsed = winpath::Parse(path);
+    if (!parsed || parsed->trailingSeparator || parsed->components.empty()) return false;
+    if (!ComponentsValid(*parsed, false)) return false;
+    if (winpath::Format(*parsed).size() > winpath::kMaxPath) return false;
+    name = parsed->components.back();
+    parsed->components.pop_back();
+    folderPath = &*parsed;
+  }
+  if (winpath::IsReservedDeviceName(name)) return false;
+
+  const auto folder = Locate(*folderPath, exactFolder);
   if (!folder || !folder->exists) return false;
-  FolderNames* names = NamesOf(folder->hostPath);
+  // Locate has usually just looked at the folder; NamesOf needs not look again.
+  FolderNames* names = NamesOf(folder->hostPath, folder->info ? &*folder->info : nullptr);
   if (names == nullptr) return false;
 
   const std::string key = winpath::NameKey(name);
@@ -379,7 +436,7 @@ bool HostFileSystem::WriteWholeFile(const std::string& path, std::string_view co
     const Outcome outcome = writeNew(target);
     if (outcome == Outcome::kWritten) {
       names->byKey.emplace(key, name);
-      Remember(folder->hostPath);
+      Remember(folder->hostPath, *names);
       return true;
     }
     if (outcome == Outcome::kFailed) return false;
@@ -398,7 +455,7 @@ bool HostFileSystem::WriteWholeFile(const std::string& path, std::string_view co
     ::unlink(temporary.c_str());
     replaced = false;
   }
-  Remember(folder->hostPath);
+  Remember(folder->hostPath, *names);
   return replaced;
 }
 

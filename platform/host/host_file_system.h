@@ -5,6 +5,7 @@
 // names apart, and a name starting with "." counts as hidden.
 #pragma once
 
+#include <sys/stat.h>
 #include <sys/types.h>
 
 #include <functional>
@@ -55,14 +56,22 @@ class HostFileSystem final : public FileSystem {
   struct Located {
     std::string hostPath;
     bool exists = false;
+    // What the look at hostPath found, when Locate took one (it does when
+    // every part exists with the letter case given), so callers need not
+    // look again.
+    std::optional<struct stat> info;
   };
   // The host folder where the parsed path starts: a mapped drive's folder,
   // "/" or "." (relative host path). Nothing for an unmapped drive.
   std::optional<std::string> Base(const winpath::ParsedPath& parsed) const;
   // Walks the components from the base, each matched exactly or else ignoring
   // letter case. `exists` is false as soon as one part is missing; the
-  // remaining parts are then appended as given.
-  std::optional<Located> Locate(const winpath::ParsedPath& parsed);
+  // remaining parts are then appended as given. `exact`: the path's
+  // ExactHostPath, when the caller knows it.
+  std::optional<Located> Locate(const winpath::ParsedPath& parsed, const std::string* exact = nullptr);
+  // The host path that names the parsed path when every part exists with the
+  // letter case given. Nothing for an unmapped drive.
+  std::optional<std::string> ExactHostPath(const winpath::ParsedPath& parsed) const;
   std::optional<std::vector<std::string>> List(const std::string& folder, bool folders);
 
   // Names of one host folder, by NameKey, for finding a file under another
@@ -76,11 +85,28 @@ class HostFileSystem final : public FileSystem {
     ino_t inode = 0;
     std::unordered_map<std::string, std::string> byKey;  // key -> name on disk (ANSI)
   };
-  FolderNames* NamesOf(const std::string& hostFolder);
-  void Remember(const std::string& hostFolder);
+  // `known`: the folder's attributes, when the caller has just read them.
+  FolderNames* NamesOf(const std::string& hostFolder, const struct stat* known = nullptr);
+  // Takes the folder's state after this program changed it, so that the
+  // change does not count as one from outside.
+  void Remember(const std::string& hostFolder, FolderNames& names);
   void ForgetNames();
 
+  // The folder of the last file written, by the text in front of the
+  // file's name. A conversion writes all its files into one folder; what
+  // follows from the folder's text alone (and the drive map) is worked out
+  // once instead of for every file.
+  struct WriteFolder {
+    std::string text;                           // up to and including the last separator
+    winpath::ParsedPath parsed;                 // winpath::Parse(text)
+    bool valid = false;                         // every component can be a name
+    std::size_t formattedLength = 0;            // of winpath::Format(parsed)
+    std::optional<std::string> exactHostPath;   // ExactHostPath(parsed)
+  };
+  void KeepWriteFolder(const std::string& path, std::size_t lastSeparator);
+
   std::map<char, std::string> drives_;
+  std::optional<WriteFolder> writeFolder_;
   std::unordered_map<std::string, FolderNames> names_;
   unsigned temporaryCounter_ = 0;
 };
