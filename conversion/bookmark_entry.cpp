@@ -1,5 +1,6 @@
 #include "conversion/bookmark_entry.h"
 
+#include <algorithm>
 #include <optional>
 
 #include "platform/common/ansi.h"
@@ -97,6 +98,11 @@ EntryParts ReadEntry(std::string_view entry) {
 }
 
 std::string DecodeTitle(std::string_view rawTitle, platform::Encoding& encoding) {
+  // Most titles are plain ASCII without references: nothing to decode.
+  if (std::all_of(rawTitle.begin(), rawTitle.end(),
+                  [](char c) { return static_cast<unsigned char>(c) < 0x80 && c != '&'; })) {
+    return std::string(rawTitle);
+  }
   std::string text;
   text.reserve(rawTitle.size());
   for (std::size_t i = 0; i < rawTitle.size();) {
@@ -133,16 +139,17 @@ std::string DecodeTitle(std::string_view rawTitle, platform::Encoding& encoding)
 }
 
 std::string ShortcutName(std::string_view title) {
-  std::string name;
-  name.reserve(title.size());
-  for (char c : title) {
+  std::string name(std::min(title.size(), kMaxNameLength), '\0');
+  std::size_t length = 0;
+  for (std::size_t i = 0; i < title.size() && length < kMaxNameLength; ++i) {
+    const char c = title[i];
     if (c == '\\' || c == '/') {
-      name.push_back('-');
+      name[length++] = '-';
     } else if (!winpath::IsForbiddenInName(static_cast<unsigned char>(c))) {
-      name.push_back(c);
+      name[length++] = c;
     }
   }
-  if (name.size() > kMaxNameLength) name.resize(kMaxNameLength);
+  name.resize(length);
   if (winpath::IsReservedDeviceName(name)) name.insert(0, "_");
   return name;
 }

@@ -50,7 +50,15 @@ std::optional<unsigned char> FromUnicode(char32_t codePoint) {
 std::string ToUtf8(std::string_view ansiText) {
   std::string out;
   out.reserve(ansiText.size());
-  for (char ch : ansiText) AppendUtf8(out, ToUnicode(static_cast<unsigned char>(ch)));
+  for (std::size_t i = 0; i < ansiText.size();) {
+    // Runs of ASCII, the usual case, are copied whole.
+    std::size_t run = i;
+    while (run < ansiText.size() && static_cast<unsigned char>(ansiText[run]) < 0x80) ++run;
+    out.append(ansiText.substr(i, run - i));
+    if (run == ansiText.size()) break;
+    AppendUtf8(out, ToUnicode(static_cast<unsigned char>(ansiText[run])));
+    i = run + 1;
+  }
   return out;
 }
 
@@ -89,6 +97,11 @@ std::string FromUtf8(std::string_view utf8Text, char replacement) {
   out.reserve(utf8Text.size());
   std::size_t i = 0;
   while (i < utf8Text.size()) {
+    std::size_t run = i;
+    while (run < utf8Text.size() && static_cast<unsigned char>(utf8Text[run]) < 0x80) ++run;
+    out.append(utf8Text.substr(i, run - i));
+    i = run;
+    if (i == utf8Text.size()) break;
     const auto sequence = DecodeUtf8(utf8Text.substr(i));
     if (!sequence) {
       out.push_back(replacement);
@@ -100,19 +113,6 @@ std::string FromUtf8(std::string_view utf8Text, char replacement) {
     i += sequence->length;
   }
   return out;
-}
-
-unsigned char ToUpper(unsigned char byte) {
-  if (byte >= 'a' && byte <= 'z') return static_cast<unsigned char>(byte - 0x20);
-  // à to þ, except the division sign ÷ (0xF7).
-  if (byte >= 0xE0 && byte <= 0xFE && byte != 0xF7) return static_cast<unsigned char>(byte - 0x20);
-  switch (byte) {
-    case 0x9A: return 0x8A;  // š
-    case 0x9C: return 0x8C;  // œ
-    case 0x9E: return 0x8E;  // ž
-    case 0xFF: return 0x9F;  // ÿ
-    default: return byte;
-  }
 }
 
 }  // namespace merkwandel::ansi

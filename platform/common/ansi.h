@@ -3,6 +3,8 @@
 // use them to write and read ANSI text.
 #pragma once
 
+#include <array>
+#include <cstddef>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -26,7 +28,25 @@ std::string FromUtf8(std::string_view utf8Text, char replacement = '?');
 
 // Upper case of a Windows-1252 letter, as file names compare; other bytes
 // come back unchanged.
-unsigned char ToUpper(unsigned char byte);
+constexpr unsigned char ToUpper(unsigned char byte) {
+  if (byte >= 'a' && byte <= 'z') return static_cast<unsigned char>(byte - 0x20);
+  // à to þ, except the division sign ÷ (0xF7).
+  if (byte >= 0xE0 && byte <= 0xFE && byte != 0xF7) return static_cast<unsigned char>(byte - 0x20);
+  switch (byte) {
+    case 0x9A: return 0x8A;  // š
+    case 0x9C: return 0x8C;  // œ
+    case 0x9E: return 0x8E;  // ž
+    case 0xFF: return 0x9F;  // ÿ
+    default: return byte;
+  }
+}
+
+// ToUpper of every byte, for loops over whole names.
+inline constexpr std::array<unsigned char, 256> kUpper = [] {
+  std::array<unsigned char, 256> upper{};
+  for (std::size_t b = 0; b < upper.size(); ++b) upper[b] = ToUpper(static_cast<unsigned char>(b));
+  return upper;
+}();
 
 // Decodes one UTF-8 sequence at the start of `text`. Gives the character and
 // the length of the sequence, or nothing when `text` does not start with a

@@ -1,5 +1,6 @@
 #include "platform/common/windows_path.h"
 
+
 #include "platform/common/ansi.h"
 
 namespace merkwandel::winpath {
@@ -8,6 +9,8 @@ namespace {
 bool IsLetter(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
 
 char UpperAscii(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; }
+
+unsigned char Upper(char c) { return ansi::kUpper[static_cast<unsigned char>(c)]; }
 
 }  // namespace
 
@@ -75,15 +78,6 @@ std::string Format(const ParsedPath& path) {
   return text;
 }
 
-bool IsForbiddenInName(unsigned char c) {
-  switch (c) {
-    case '<': case '>': case ':': case '"': case '/': case '\\': case '|': case '?': case '*':
-      return true;
-    default:
-      return c < 32;
-  }
-}
-
 bool HasWildcard(std::string_view name) {
   return name.find_first_of("*?") != std::string_view::npos;
 }
@@ -99,11 +93,14 @@ bool IsValidName(std::string_view name) {
 bool IsReservedDeviceName(std::string_view name) {
   std::string_view base = name.substr(0, name.find('.'));
   while (!base.empty() && base.back() == ' ') base.remove_suffix(1);
-  std::string upper;
-  for (char c : base) upper.push_back(UpperAscii(c));
-  if (upper == "CON" || upper == "PRN" || upper == "AUX" || upper == "NUL") return true;
-  if (upper.size() == 4 && (upper.compare(0, 3, "COM") == 0 || upper.compare(0, 3, "LPT") == 0)) {
-    const auto digit = static_cast<unsigned char>(upper[3]);
+  // Every device name has three or four characters: most names end here.
+  if (base.size() != 3 && base.size() != 4) return false;
+  char upper[4];
+  for (std::size_t i = 0; i < base.size(); ++i) upper[i] = UpperAscii(base[i]);
+  const std::string_view word(upper, base.size());
+  if (word == "CON" || word == "PRN" || word == "AUX" || word == "NUL") return true;
+  if (word.size() == 4 && (word.substr(0, 3) == "COM" || word.substr(0, 3) == "LPT")) {
+    const auto digit = static_cast<unsigned char>(word[3]);
     // "¹", "²" and "³" are 0xB9, 0xB2 and 0xB3 in the ANSI code page.
     return (digit >= '0' && digit <= '9') || digit == 0xB9 || digit == 0xB2 || digit == 0xB3;
   }
@@ -111,19 +108,15 @@ bool IsReservedDeviceName(std::string_view name) {
 }
 
 std::string NameKey(std::string_view name) {
-  std::string key;
-  key.reserve(name.size());
-  for (char c : name) key.push_back(static_cast<char>(ansi::ToUpper(static_cast<unsigned char>(c))));
+  std::string key(name.size(), '\0');
+  for (std::size_t i = 0; i < name.size(); ++i) key[i] = static_cast<char>(Upper(name[i]));
   return key;
 }
 
 bool NamesEqual(std::string_view a, std::string_view b) {
   if (a.size() != b.size()) return false;
   for (std::size_t i = 0; i < a.size(); ++i) {
-    if (ansi::ToUpper(static_cast<unsigned char>(a[i])) !=
-        ansi::ToUpper(static_cast<unsigned char>(b[i]))) {
-      return false;
-    }
+    if (Upper(a[i]) != Upper(b[i])) return false;
   }
   return true;
 }

@@ -41,7 +41,14 @@ std::string Format(const ParsedPath& path);
 
 // The characters a file or folder name can't hold: < > : " / \ | ? * and the
 // control characters 0 to 31.
-bool IsForbiddenInName(unsigned char c);
+constexpr bool IsForbiddenInName(unsigned char c) {
+  switch (c) {
+    case '<': case '>': case ':': case '"': case '/': case '\\': case '|': case '?': case '*':
+      return true;
+    default:
+      return c < 32;
+  }
+}
 bool HasWildcard(std::string_view name);  // "*" or "?"
 // True when `name` can be a component: not empty and no forbidden character.
 bool IsValidName(std::string_view name);
