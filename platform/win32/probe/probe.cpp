@@ -25,6 +25,19 @@
 //                                  text that holds SHOWN, by default the last
 //                                  part of PATH) and press OK; succeed when it closes
 //   probe folder-cancel            press Cancel in the folder browser
+//   probe messages TITLE QUIET [SECONDS]
+//                                  what a run shows: every message box of that
+//                                  title in order (one "message" line each),
+//                                  each closed with OK, until no box has shown
+//                                  and the controls have been unlocked for
+//                                  QUIET seconds; then "idle"
+//   probe close-timed [SECONDS]    close the main window and wait until its
+//                                  process has ended: "gone", the milliseconds
+//                                  from the close, the exit code
+//   probe front                    bring the main window to the front
+//   probe close-explorer [SECONDS] wait up to SECONDS for an Explorer window,
+//                                  then close every one (a line each); 1 when
+//                                  none came
 //
 // Texts given on the command line reach the probe in the ANSI code page.
 //
@@ -525,6 +538,136 @@ int ControlOrDialogCommand(const std::string& command, int argc, char** argv) {
   return -1;
 }
 
+// ---- For the robustness test: a run's messages in order, Explorer, timed closing ----
+
+// One line for a message box: title, icon, number of buttons, text (its
+// trailing blanks kept, marked by "|").
+void PrintMessageLine(HWND box) {
+  std::string text;
+  HWND icon = nullptr;
+  int buttons = 0;
+  for (HWND child : Descendants(box)) {
+    const std::string kind = ClassOf(child);
+    const LONG style = GetWindowLongA(child, GWL_STYLE);
+    if (kind == "Static" && (style & SS_TYPEMASK) == SS_ICON) {
+      icon = child;
+    } else if (kind == "Static" && GetDlgCtrlID(child) == 0xFFFF) {
+      text = TextOf(child);
+    } else if (kind == "Button" && IsWindowVisible(child)) {
+      ++buttons;
+    }
+  }
+  const std::string shown = ShownIcon(icon);
+  std::printf("message\t%s\t%s\t%d\t%s|\n", Utf8(TextOf(box)).c_str(), shown.c_str(), buttons,
+              Utf8(text).c_str());
+  std::fflush(stdout);
+}
+
+int CollectMessages(const std::string& title, double quiet, double seconds) {
+  const DWORD start = GetTickCount();
+  DWORD busy = start;  // when a box or the locked window was last seen
+  for (;;) {
+    const DWORD now = GetTickCount();
+    if (now - start > seconds * 1000.0) {
+      std::printf("timeout\n");
+      return 1;
+    }
+    if (const HWND box = FindMessage(title)) {
+      Sleep(300);  // let it finish drawing
+      PrintMessageLine(box);
+      if (!Press(box, IDOK) || !WaitClosed(box, 10)) {
+        std::printf("stuck\n");
+        return 1;
+      }
+      busy = GetTickCount();
+      continue;
+    }
+    const HWND window = MainWindow();
+    if (window != nullptr && Locked(window)) {
+      busy = now;
+    } else if (now - busy > quiet * 1000.0) {
+      std::printf("idle\n");
+      return 0;
+    }
+    Sleep(50);
+  }
+}
+
+int CloseTimed(double seconds) {
+  const HWND window = MainWindow();
+  if (window == nullptr) return 1;
+  DWORD id = 0;
+  GetWindowThreadProcessId(window, &id);
+  const merkwandel::platform::win32::KernelHandle process(
+      OpenProcess(SYNCHRONIZE | PROCESS_QUERY_INFORMATION, FALSE, id));
+  if (!process) return 2;
+  LARGE_INTEGER frequency{}, closed{}, gone{};
+  QueryPerformanceFrequency(&frequency);
+  QueryPerformanceCounter(&closed);
+  PostMessageA(window, WM_CLOSE, 0, 0);
+  const DWORD waited = WaitForSingleObject(process.get(), static_cast<DWORD>(seconds * 1000.0));
+  QueryPerformanceCounter(&gone);
+  const double milliseconds =
+      static_cast<double>(gone.QuadPart - closed.QuadPart) * 1000.0 / static_cast<double>(frequency.QuadPart);
+  if (waited != WAIT_OBJECT_0) {
+    std::printf("running\t%.0f\n", milliseconds);
+    return 1;
+  }
+  DWORD code = 0;
+  GetExitCodeProcess(process.get(), &code);
+  std::printf("gone\t%.0f\t0x%08lX\n", milliseconds, code);
+  return 0;
+}
+
+int BringToFront() {
+  const HWND window = MainWindow();
+  if (window == nullptr) return 1;
+  ShowWindow(window, SW_RESTORE);
+  return SetForegroundWindow(window) ? 0 : 1;
+}
+
+bool IsExplorer(HWND window) {
+  const std::string kind = ClassOf(window);
+  return IsWindowVisible(window) && (kind == "ExplorerWClass" || kind == "CabinetWClass");
+}
+
+HWND FindExplorer() {
+  HWND found = nullptr;
+  EnumWindows(
+      [](HWND window, LPARAM result) -> BOOL {
+        if (!IsExplorer(window)) return TRUE;
+        *reinterpret_cast<HWND*>(result) = window;
+        return FALSE;
+      },
+      reinterpret_cast<LPARAM>(&found));
+  return found;
+}
+
+int CloseExplorers(double seconds) {
+  if (WaitFor(FindExplorer, seconds) == nullptr) return 1;
+  EnumWindows(
+      [](HWND window, LPARAM) -> BOOL {
+        if (IsExplorer(window)) {
+          std::printf("closed\t%s\t%s\n", ClassOf(window).c_str(), Utf8(TextOf(window)).c_str());
+          PostMessageA(window, WM_CLOSE, 0, 0);
+        }
+        return TRUE;
+      },
+      0);
+  return 0;
+}
+
+// The commands above; -1 when `command` is none of them.
+int RobustnessCommand(const std::string& command, int argc, char** argv) {
+  if (command == "messages" && argc >= 4) {
+    return CollectMessages(argv[2], std::atof(argv[3]), Seconds(argc, argv, 4, 60));
+  }
+  if (command == "close-timed") return CloseTimed(Seconds(argc, argv, 2, 10));
+  if (command == "front") return BringToFront();
+  if (command == "close-explorer") return CloseExplorers(Seconds(argc, argv, 2, 0));
+  return -1;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -535,7 +678,8 @@ int main(int argc, char** argv) {
   const std::string command = argv[1];
   // The desktop comes with the program: those who wait for the program wait
   // for it too; for the others no desktop means no windows.
-  const bool waits = command == "window" || command == "wait-locked" || command == "message";
+  const bool waits = command == "window" || command == "wait-locked" || command == "message" ||
+                     command == "messages";
   if (const char* desktop = std::getenv("MERKWANDEL_DESKTOP"); desktop != nullptr && *desktop) {
     HDESK handle = nullptr;
     const DWORD start = GetTickCount();
@@ -620,6 +764,7 @@ int main(int argc, char** argv) {
     return 0;
   }
   if (const int result = ControlOrDialogCommand(command, argc, argv); result >= 0) return result;
+  if (const int result = RobustnessCommand(command, argc, argv); result >= 0) return result;
   std::fprintf(stderr, "merkwandel-probe: unknown command %s\n", command.c_str());
   return 2;
 }
