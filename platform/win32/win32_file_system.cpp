@@ -84,7 +84,16 @@ std::optional<std::uint32_t> Win32FileSystem::Attributes(const std::string& path
 }
 
 bool Win32FileSystem::MakeSureDirectoryPathExists(const std::string& path) {
-  return ::MakeSureDirectoryPathExists(path.c_str()) != FALSE;
+  // Wine's MakeSureDirectoryPathExists copies each leading part of the path
+  // into a buffer of MAX_PATH characters without looking at its length, and
+  // a longer path overruns it. No folder of such a path can be made with the
+  // ANSI calls anyway: make the folders along it that fit, as Windows does,
+  // and fail.
+  if (path.size() < MAX_PATH) return ::MakeSureDirectoryPathExists(path.c_str()) != FALSE;
+  const auto fits = path.find_last_of('\\', MAX_PATH - 2);
+  if (fits != std::string::npos) ::MakeSureDirectoryPathExists(path.substr(0, fits + 1).c_str());
+  SetLastError(ERROR_FILENAME_EXCED_RANGE);
+  return false;
 }
 
 std::optional<std::vector<std::string>> Win32FileSystem::List(const std::string& folder,

@@ -86,6 +86,19 @@ TEST_F(Win32FileSystemTest, MakeSureDirectoryPathExistsCreatesTheChain) {
   EXPECT_FALSE(files_.MakeSureDirectoryPathExists(At("a\\b?\\")));
 }
 
+TEST_F(Win32FileSystemTest, APathTooLongToMakeFailsAfterTheFoldersThatFit) {
+  // Folder paths from 248 characters on can't be made; each case is longer
+  // than MAX_PATH before its last part, one of them by far.
+  for (const std::size_t length : {std::size_t{MAX_PATH}, std::size_t{300}, std::size_t{1000}}) {
+    const std::string fits = At("kurz") + "\\";
+    const std::string path = fits + std::string(length - fits.size(), 'x') + "\\ende\\";
+    EXPECT_FALSE(files_.MakeSureDirectoryPathExists(path)) << length;
+    EXPECT_TRUE(system_helpers::PathExists(files_, At("kurz"))) << length;
+    EXPECT_TRUE(NamesIn(At("kurz")).empty()) << length;
+    RemoveTree(At("kurz"));
+  }
+}
+
 TEST_F(Win32FileSystemTest, WritesNewFilesByteForByte) {
   const std::string content = "[InternetShortcut]\r\nURL=http://a.example/\xE4\r\n";
   ASSERT_TRUE(files_.WriteWholeFile(At("neu.url"), content));
