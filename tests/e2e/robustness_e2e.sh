@@ -32,20 +32,6 @@ began=$(date +%s.%N)
 probe() { timeout 30 "$wine" "$win64/merkwandel-probe.exe" "$@" | tr -d '\r'; }
 crashed() { grep -h -i -e 'unhandled' -e 'page fault' "$out/program.log" 2>/dev/null || true; }
 
-passed=0
-failed=0
-check() {  # check NAME ACTUAL EXPECTED
-  if [[ "$2" == "$3" ]]; then
-    passed=$((passed + 1))
-  else
-    failed=$((failed + 1))
-    printf 'FAIL %s\n  actual:   %s\n  expected: %s\n' "$1" "$2" "$3"
-  fi
-}
-control() {  # control FILE NAME COLUMN (9 enabled, 11 text)
-  awk -F'\t' -v name="$2" -v col="$3" '$1 == "control" && $2 == name { print $col; exit }' "$1"
-}
-
 holders=()
 held=0
 # Another program holds FILE (a Linux path) open without sharing until the
@@ -213,7 +199,7 @@ row() {
 
 # ---- 1. The rows ----
 start_program
-probe window 60 >/dev/null || { echo "the program did not start" >&2; exit 1; }
+probe window 60 >/dev/null || fail "the program did not start"
 z() { windows_path "$1"; }
 ziel="$disk/Ziele"
 mkdir -p "$ziel/Vorhanden"  # an existing, empty target
@@ -320,5 +306,4 @@ ended=$(date +%s.%N)
 awk -v a="$began" -v b="$rows_ended" -v c="$ended" -v n="$rows" \
   'BEGIN { printf "robustness e2e: %d rows in %.1f s, whole test %.1f s\n", n, b - a, c - a }'
 printf 'robustness e2e: table in %s\n' "$table"
-echo "$passed passed, $failed failed"
-[[ $failed -eq 0 ]]
+finish_checks
