@@ -1,3 +1,4 @@
+# shellcheck shell=bash
 # Shared by bench/run and bench/wine-run: medians, and fresh target folders
 # on a file system that punishes creating files where files were just
 # deleted.
