@@ -98,41 +98,37 @@ EntryParts ReadEntry(std::string_view entry) {
 }
 
 std::string DecodeTitle(std::string_view rawTitle, platform::Encoding& encoding) {
-  // Most titles are plain ASCII without references: nothing to decode.
-  if (std::all_of(rawTitle.begin(), rawTitle.end(),
-                  [](char c) { return static_cast<unsigned char>(c) < 0x80 && c != '&'; })) {
-    return std::string(rawTitle);
-  }
-  std::string text;
-  text.reserve(rawTitle.size());
-  for (std::size_t i = 0; i < rawTitle.size();) {
-    const auto byte = static_cast<unsigned char>(rawTitle[i]);
-    if (byte >= 0x80) {
-      if (const auto sequence = ansi::DecodeUtf8(rawTitle.substr(i))) {
-        if (const auto converted = encoding.AnsiFromUnicode(sequence->codePoint)) {
-          text.push_back(static_cast<char>(*converted));
-          i += sequence->length;
-          continue;
-        }
-      }
-    }
-    text.push_back(rawTitle[i]);
-    ++i;
-  }
-
+  // One pass does both steps: a character reference consists of ASCII
+  // characters only, and converting UTF-8 neither makes nor changes ASCII
+  // characters, so the references are the same before the conversion and
+  // after it. Runs of plain ASCII characters are copied whole.
   std::string decoded;
-  decoded.reserve(text.size());
-  for (std::size_t i = 0; i < text.size();) {
-    if (text[i] == '&') {
-      if (const auto reference = ReadReference(std::string_view(text).substr(i))) {
+  decoded.reserve(rawTitle.size());
+  std::size_t i = 0;
+  while (i < rawTitle.size()) {
+    std::size_t run = i;
+    while (run < rawTitle.size() && static_cast<unsigned char>(rawTitle[run]) < 0x80 && rawTitle[run] != '&') {
+      ++run;
+    }
+    decoded.append(rawTitle.substr(i, run - i));
+    i = run;
+    if (i == rawTitle.size()) break;
+    if (rawTitle[i] == '&') {
+      if (const auto reference = ReadReference(rawTitle.substr(i))) {
         if (const auto converted = encoding.AnsiFromUnicode(reference->codePoint)) {
           decoded.push_back(static_cast<char>(*converted));
           i += reference->length;
           continue;
         }
       }
+    } else if (const auto sequence = ansi::DecodeUtf8(rawTitle.substr(i))) {
+      if (const auto converted = encoding.AnsiFromUnicode(sequence->codePoint)) {
+        decoded.push_back(static_cast<char>(*converted));
+        i += sequence->length;
+        continue;
+      }
     }
-    decoded.push_back(text[i]);
+    decoded.push_back(rawTitle[i]);
     ++i;
   }
   return decoded;

@@ -18,7 +18,10 @@ bool ShortcutWriter::HandleLineEnd(std::string_view entry) {
   if (parts.url.empty() || parts.url.size() > kMaxUrlLength) return false;
   const std::string name = ShortcutName(DecodeTitle(parts.title, root_.Platform().Text()));
   if (name.empty()) return false;
-  return root_.Platform().Files().WriteWholeFile(folder + name + ".url", ShortcutContent(parts.url));
+  std::string path;
+  path.reserve(folder.size() + name.size() + 4);
+  path.append(folder).append(name).append(".url");
+  return root_.Platform().Files().WriteWholeFile(path, ShortcutContent(parts.url));
 }
 
 }  // namespace merkwandel::conversion

@@ -81,7 +81,14 @@ INSTANTIATE_TEST_SUITE_P(
         // Decoded once only: "&amp;lt;" is the text "&lt;".
         TitleCase{"&amp;lt; &amp;#252;", "&lt; &#252;"},
         // Unknown, unterminated or unmappable references stay.
-        TitleCase{"&nbsp; &amp &#x4E2D; &#; &#xZZ; &", "&nbsp; &amp &#x4E2D; &#; &#xZZ; &"}));
+        TitleCase{"&nbsp; &amp &#x4E2D; &#; &#xZZ; &", "&nbsp; &amp &#x4E2D; &#; &#xZZ; &"},
+        // References and UTF-8 side by side, without blanks between them.
+        TitleCase{"&#252;\xC3\xBC&amp;\xE2\x82\xAC&lt;", "\xFC\xFC&\x80<"},
+        TitleCase{"&\xC3\xBC\xE4\xB8\xAD&amp;\xE4\xB8\xAD", "&\xFC\xE4\xB8\xAD&\xE4\xB8\xAD"},
+        // A UTF-8 character inside a reference ends it: the reference stays.
+        TitleCase{"&#25\xC3\xBC; &am\xC3\xBCp; &\xC3\xBC#252;", "&#25\xFC; &am\xFCp; &\xFC#252;"},
+        // A sequence cut short by a reference: its bytes stay, the reference is decoded.
+        TitleCase{"\xC3&amp;\xE2\x82&#8364;", "\xC3&\xE2\x82\x80"}));
 
 struct NameCase {
   std::string title;

@@ -14,8 +14,6 @@ unsigned char Upper(char c) { return ansi::kUpper[static_cast<unsigned char>(c)]
 
 }  // namespace
 
-bool IsSeparator(char c) { return c == '\\' || c == '/'; }
-
 std::optional<ParsedPath> Parse(std::string_view path) {
   if (path.empty()) return std::nullopt;
   if (path.size() >= 2 && IsSeparator(path[0]) && IsSeparator(path[1])) return std::nullopt;

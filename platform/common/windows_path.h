@@ -18,7 +18,7 @@ inline constexpr std::size_t kMaxFolderPath = 247;
 
 // The file functions take "/" as well as "\" as separator. (Splitting a path
 // into folder and file name, as the program's own fields do, knows only "\".)
-bool IsSeparator(char c);
+constexpr bool IsSeparator(char c) { return c == '\\' || c == '/'; }
 
 struct ParsedPath {
   char drive = 0;                       // upper-case drive letter, 0 for none

@@ -316,11 +316,11 @@ std::optional<std::vector<std::string>> HostFileSystem::List(const std::string& 
   if (dir.get() == nullptr) return std::nullopt;
   std::vector<std::string> names;
   while (const dirent* entry = ::readdir(dir.get())) {
-    const std::string utf8 = entry->d_name;
+    const std::string_view utf8 = entry->d_name;  // not copied: only its ANSI form is kept
     if (utf8 == "." || utf8 == "..") continue;
     bool isFolder = entry->d_type == DT_DIR;
     if (entry->d_type == DT_UNKNOWN || entry->d_type == DT_LNK) {
-      isFolder = IsFolder(Join(located->hostPath, utf8));
+      isFolder = IsFolder(Join(located->hostPath, std::string(utf8)));
     }
     if (isFolder == folders) names.push_back(ansi::FromUtf8(utf8));
   }

@@ -13,6 +13,8 @@
 //   probe running NAME.exe         succeed while a process of that name runs
 //   probe set NAME TEXT            set the text of the control NAME (a name of the design)
 //   probe click NAME               click the control NAME; returns at once
+//   probe click-timed NAME TITLE [SECONDS]  click the control NAME, wait for the
+//                                  message box TITLE, print the milliseconds in between
 //   probe dialogs                  list the program's visible dialog windows
 //   probe file-dialog TITLE [SECONDS]  wait for the open-file dialog TITLE, print
 //                                  its folder, file type and file name
@@ -468,6 +470,29 @@ int ChooseFolder(HWND dialog, const std::string& path, std::string shown, double
   return WaitClosed(dialog, 10) ? 0 : 1;
 }
 
+// Clicks `control` and waits for the message box `title`, looking for it
+// every 10 ms; prints the time in between ("elapsed<TAB>milliseconds").
+int ClickTimed(HWND control, const std::string& title, double seconds) {
+  LARGE_INTEGER frequency{};
+  LARGE_INTEGER start{};
+  LARGE_INTEGER end{};
+  QueryPerformanceFrequency(&frequency);
+  QueryPerformanceCounter(&start);
+  PostMessageA(control, BM_CLICK, 0, 0);
+  for (;;) {
+    const bool found = FindMessage(title) != nullptr;
+    QueryPerformanceCounter(&end);
+    const double elapsed = static_cast<double>(end.QuadPart - start.QuadPart) * 1000.0 /
+                           static_cast<double>(frequency.QuadPart);
+    if (found) {
+      std::printf("elapsed\t%.1f\n", elapsed);
+      return 0;
+    }
+    if (elapsed > seconds * 1000.0) return 1;
+    Sleep(10);
+  }
+}
+
 // The commands on the main window's controls by name and on its dialogs;
 // -1 for any other command.
 int ControlOrDialogCommand(const std::string& command, int argc, char** argv) {
@@ -481,6 +506,12 @@ int ControlOrDialogCommand(const std::string& command, int argc, char** argv) {
       PostMessageA(control, BM_CLICK, 0, 0);
     }
     return 0;
+  }
+  if (command == "click-timed" && argc >= 4) {
+    const HWND main = MainWindow();
+    const HWND control = main == nullptr ? nullptr : ControlNamed(main, argv[2]);
+    if (control == nullptr) return 1;
+    return ClickTimed(control, argv[3], Seconds(argc, argv, 4, 600));
   }
   if (command == "dialogs") {
     const HWND main = MainWindow();

@@ -1,0 +1,108 @@
+// merkwandel-bench-wine-floor.exe LISTFILE TARGETFOLDER
+//
+// The floor for the Windows program under Wine: writes the same shortcut
+// files as a conversion of the list's bookmark file (same names, same two
+// lines) with nothing but the C runtime's _wfopen, fwrite and fclose, from
+// paths and contents prepared before the clock starts. The C runtime is
+// Windows' own (msvcrt), so each file costs one CreateFile, one WriteFile
+// and one CloseHandle, as it does for the program. The names in the list are
+// UTF-8; they are opened by their UTF-16 form, so they reach the disk as they
+// are whatever the ANSI code page. TARGETFOLDER is a Windows path.
+//
+// Prints the seconds the writing took, on the clock and in CPU time:
+// "wall=<s> cpu=<s>".
+#include <time.h>
+
+#include <chrono>
+#include <cstdio>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "bench/bookmark_generator.h"
+
+namespace {
+
+double CpuSeconds() {
+  timespec now{};
+  clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &now);
+  return static_cast<double>(now.tv_sec) + static_cast<double>(now.tv_nsec) / 1e9;
+}
+
+// UTF-8 to UTF-16; false for a malformed sequence.
+bool Utf16(const std::string& utf8, std::wstring& out) {
+  out.clear();
+  for (std::size_t i = 0; i < utf8.size();) {
+    const auto lead = static_cast<unsigned char>(utf8[i]);
+    const std::size_t length = lead < 0x80 ? 1 : lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC0 ? 2 : 0;
+    if (length == 0 || i + length > utf8.size()) return false;
+    char32_t code = length == 1 ? lead : lead & (0x7F >> length);
+    for (std::size_t k = 1; k < length; ++k) {
+      const auto next = static_cast<unsigned char>(utf8[i + k]);
+      if ((next & 0xC0) != 0x80) return false;
+      code = (code << 6) | (next & 0x3F);
+    }
+    if (code >= 0x10000) {
+      code -= 0x10000;
+      out.push_back(static_cast<wchar_t>(0xD800 + (code >> 10)));
+      out.push_back(static_cast<wchar_t>(0xDC00 + (code & 0x3FF)));
+    } else {
+      out.push_back(static_cast<wchar_t>(code));
+    }
+    i += length;
+  }
+  return true;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc != 3) {
+    std::fprintf(stderr, "usage: merkwandel-bench-wine-floor LISTFILE TARGETFOLDER\n");
+    return 2;
+  }
+  std::ifstream in(argv[1], std::ios::binary);
+  const auto shortcuts = merkwandel::bench::ReadManifest(in);
+  if (!in.eof() || !shortcuts) {
+    std::fprintf(stderr, "cannot read %s\n", argv[1]);
+    return 1;
+  }
+  struct File {
+    std::wstring path;
+    std::string content;
+    const std::string* name;
+  };
+  std::vector<File> files;
+  files.reserve(shortcuts->size());
+  std::wstring folder;
+  if (!Utf16(std::string(argv[2]) + "\\", folder)) {
+    std::fprintf(stderr, "the target folder is not UTF-8: %s\n", argv[2]);
+    return 1;
+  }
+  for (const auto& shortcut : *shortcuts) {
+    std::wstring name;
+    if (!Utf16(shortcut.name, name)) {
+      std::fprintf(stderr, "a name in the list is not UTF-8: %s\n", shortcut.name.c_str());
+      return 1;
+    }
+    files.push_back({folder + name + L".url", merkwandel::bench::ShortcutBytes(shortcut.url), &shortcut.name});
+  }
+
+  const auto start = std::chrono::steady_clock::now();
+  const double cpuStart = CpuSeconds();
+  for (const File& file : files) {
+    std::FILE* out = _wfopen(file.path.c_str(), L"wb");
+    if (out == nullptr) {
+      std::fprintf(stderr, "cannot create %s.url\n", file.name->c_str());
+      return 1;
+    }
+    const bool written = std::fwrite(file.content.data(), 1, file.content.size(), out) == file.content.size();
+    if (std::fclose(out) != 0 || !written) {
+      std::fprintf(stderr, "cannot write %s.url\n", file.name->c_str());
+      return 1;
+    }
+  }
+  const std::chrono::duration<double> elapsed = std::chrono::steady_clock::now() - start;
+  std::printf("wall=%.6f cpu=%.6f\n", elapsed.count(), CpuSeconds() - cpuStart);
+  return 0;
+}
