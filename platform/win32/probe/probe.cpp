@@ -264,29 +264,39 @@ std::string ShownIcon(HWND iconControl) {
 
 HWND FindMessage(const std::string& title) { return FindWindowA("#32770", title.c_str()); }
 
-int PrintMessage(HWND box) {
+// What a message box shows: its text, its icon control and its visible buttons.
+struct MessageParts {
   std::string text;
   HWND icon = nullptr;
-  int buttons = 0;
+  std::vector<std::string> buttons;
+};
+
+MessageParts ReadMessage(HWND box) {
+  MessageParts parts;
   for (HWND child : Descendants(box)) {
     const std::string kind = ClassOf(child);
     const LONG style = GetWindowLongA(child, GWL_STYLE);
     if (kind == "Static" && (style & SS_TYPEMASK) == SS_ICON) {
-      icon = child;
+      parts.icon = child;
     } else if (kind == "Static" && GetDlgCtrlID(child) == 0xFFFF) {
-      text = TextOf(child);
+      parts.text = TextOf(child);
     } else if (kind == "Button" && IsWindowVisible(child)) {
-      ++buttons;
-      std::printf("button\t%s\n", Utf8(TextOf(child)).c_str());
+      parts.buttons.push_back(TextOf(child));
     }
   }
+  return parts;
+}
+
+int PrintMessage(HWND box) {
+  const MessageParts parts = ReadMessage(box);
+  for (const auto& button : parts.buttons) std::printf("button\t%s\n", Utf8(button).c_str());
   RECT frame{};
   GetWindowRect(box, &frame);
   std::printf("title\t%s\n", Utf8(TextOf(box)).c_str());
   // The text as one line; its trailing blanks are kept (marked by "|").
-  std::printf("text\t%s|\n", Utf8(text).c_str());
-  std::printf("icon\t%s\n", ShownIcon(icon).c_str());
-  std::printf("buttons\t%d\n", buttons);
+  std::printf("text\t%s|\n", Utf8(parts.text).c_str());
+  std::printf("icon\t%s\n", ShownIcon(parts.icon).c_str());
+  std::printf("buttons\t%zu\n", parts.buttons.size());
   std::printf("frame\t%ld\t%ld\t%ld\t%ld\n", frame.left, frame.top, frame.right - frame.left,
               frame.bottom - frame.top);
   return 0;
@@ -574,23 +584,9 @@ int ControlOrDialogCommand(const std::string& command, int argc, char** argv) {
 // One line for a message box: title, icon, number of buttons, text (its
 // trailing blanks kept, marked by "|").
 void PrintMessageLine(HWND box) {
-  std::string text;
-  HWND icon = nullptr;
-  int buttons = 0;
-  for (HWND child : Descendants(box)) {
-    const std::string kind = ClassOf(child);
-    const LONG style = GetWindowLongA(child, GWL_STYLE);
-    if (kind == "Static" && (style & SS_TYPEMASK) == SS_ICON) {
-      icon = child;
-    } else if (kind == "Static" && GetDlgCtrlID(child) == 0xFFFF) {
-      text = TextOf(child);
-    } else if (kind == "Button" && IsWindowVisible(child)) {
-      ++buttons;
-    }
-  }
-  const std::string shown = ShownIcon(icon);
-  std::printf("message\t%s\t%s\t%d\t%s|\n", Utf8(TextOf(box)).c_str(), shown.c_str(), buttons,
-              Utf8(text).c_str());
+  const MessageParts parts = ReadMessage(box);
+  std::printf("message\t%s\t%s\t%zu\t%s|\n", Utf8(TextOf(box)).c_str(), ShownIcon(parts.icon).c_str(),
+              parts.buttons.size(), Utf8(parts.text).c_str());
   std::fflush(stdout);
 }
 
