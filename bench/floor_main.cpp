@@ -16,28 +16,11 @@
 #include <vector>
 
 #include "bench/bookmark_generator.h"
-
-namespace {
-
-double CpuSeconds() {
-  timespec now{};
-  ::clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &now);
-  return static_cast<double>(now.tv_sec) + static_cast<double>(now.tv_nsec) / 1e9;
-}
-
-}  // namespace
+#include "bench/floor_common.h"
 
 int main(int argc, char** argv) {
-  if (argc != 3) {
-    std::fprintf(stderr, "usage: merkwandel-bench-floor LISTFILE TARGETFOLDER\n");
-    return 2;
-  }
-  std::ifstream in(argv[1], std::ios::binary);
-  const auto shortcuts = merkwandel::bench::ReadManifest(in);
-  if (!in.eof() || !shortcuts) {
-    std::fprintf(stderr, "cannot read %s\n", argv[1]);
-    return 1;
-  }
+  const auto shortcuts = merkwandel::bench::LoadFloorList(argc, argv, "merkwandel-bench-floor");
+  if (!shortcuts) return argc != 3 ? 2 : 1;
   struct File {
     std::string path;
     std::string content;
@@ -50,7 +33,7 @@ int main(int argc, char** argv) {
   }
 
   const auto start = std::chrono::steady_clock::now();
-  const double cpuStart = CpuSeconds();
+  const double cpuStart = merkwandel::bench::CpuSeconds();
   for (const File& file : files) {
     const int fd = ::open(file.path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
     if (fd < 0 || ::write(fd, file.content.data(), file.content.size()) !=
@@ -61,6 +44,6 @@ int main(int argc, char** argv) {
     ::close(fd);
   }
   const std::chrono::duration<double> elapsed = std::chrono::steady_clock::now() - start;
-  std::printf("wall=%.6f cpu=%.6f\n", elapsed.count(), CpuSeconds() - cpuStart);
+  std::printf("wall=%.6f cpu=%.6f\n", elapsed.count(), merkwandel::bench::CpuSeconds() - cpuStart);
   return 0;
 }

@@ -20,28 +20,19 @@
 #include <vector>
 
 #include "bench/bookmark_generator.h"
+#include "bench/floor_common.h"
+#include "platform/common/ansi.h"
 
 namespace {
 
-double CpuSeconds() {
-  timespec now{};
-  clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &now);
-  return static_cast<double>(now.tv_sec) + static_cast<double>(now.tv_nsec) / 1e9;
-}
 
 // UTF-8 to UTF-16; false for a malformed sequence.
 bool Utf16(const std::string& utf8, std::wstring& out) {
   out.clear();
   for (std::size_t i = 0; i < utf8.size();) {
-    const auto lead = static_cast<unsigned char>(utf8[i]);
-    const std::size_t length = lead < 0x80 ? 1 : lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC0 ? 2 : 0;
-    if (length == 0 || i + length > utf8.size()) return false;
-    char32_t code = length == 1 ? lead : lead & (0x7F >> length);
-    for (std::size_t k = 1; k < length; ++k) {
-      const auto next = static_cast<unsigned char>(utf8[i + k]);
-      if ((next & 0xC0) != 0x80) return false;
-      code = (code << 6) | (next & 0x3F);
-    }
+    const auto sequence = merkwandel::ansi::DecodeUtf8(std::string_view(utf8).substr(i));
+    if (!sequence) return false;
+    char32_t code = sequence->codePoint;
     if (code >= 0x10000) {
       code -= 0x10000;
       out.push_back(static_cast<wchar_t>(0xD800 + (code >> 10)));
@@ -49,7 +40,7 @@ bool Utf16(const std::string& utf8, std::wstring& out) {
     } else {
       out.push_back(static_cast<wchar_t>(code));
     }
-    i += length;
+    i += sequence->length;
   }
   return true;
 }
@@ -57,16 +48,8 @@ bool Utf16(const std::string& utf8, std::wstring& out) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc != 3) {
-    std::fprintf(stderr, "usage: merkwandel-bench-wine-floor LISTFILE TARGETFOLDER\n");
-    return 2;
-  }
-  std::ifstream in(argv[1], std::ios::binary);
-  const auto shortcuts = merkwandel::bench::ReadManifest(in);
-  if (!in.eof() || !shortcuts) {
-    std::fprintf(stderr, "cannot read %s\n", argv[1]);
-    return 1;
-  }
+  const auto shortcuts = merkwandel::bench::LoadFloorList(argc, argv, "merkwandel-bench-wine-floor");
+  if (!shortcuts) return argc != 3 ? 2 : 1;
   struct File {
     std::wstring path;
     std::string content;
@@ -89,7 +72,7 @@ int main(int argc, char** argv) {
   }
 
   const auto start = std::chrono::steady_clock::now();
-  const double cpuStart = CpuSeconds();
+  const double cpuStart = merkwandel::bench::CpuSeconds();
   for (const File& file : files) {
     std::FILE* out = _wfopen(file.path.c_str(), L"wb");
     if (out == nullptr) {
@@ -103,6 +86,6 @@ int main(int argc, char** argv) {
     }
   }
   const std::chrono::duration<double> elapsed = std::chrono::steady_clock::now() - start;
-  std::printf("wall=%.6f cpu=%.6f\n", elapsed.count(), CpuSeconds() - cpuStart);
+  std::printf("wall=%.6f cpu=%.6f\n", elapsed.count(), merkwandel::bench::CpuSeconds() - cpuStart);
   return 0;
 }
