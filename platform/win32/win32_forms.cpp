@@ -328,23 +328,27 @@ void Win32Forms::DrawImage(const DRAWITEMSTRUCT& item) {
   if (imageIcon_) DrawIconEx(item.hDC, 0, 0, imageIcon_.get(), 0, 0, 0, nullptr, DI_NORMAL);
 }
 
+std::optional<LRESULT> Win32Forms::PaintChild(UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+    case WM_CTLCOLORSTATIC: {
+      const LRESULT brush = ColourStatic(reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam));
+      if (brush != 0) return brush;
+      return std::nullopt;
+    }
+    case WM_DRAWITEM:
+      DrawImage(*reinterpret_cast<const DRAWITEMSTRUCT*>(lParam));
+      return TRUE;
+    default:
+      return std::nullopt;
+  }
+}
+
 LRESULT Win32Forms::Handle(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   const bool isMain = window == window_.get() || !window_;
   if (!isMain) {
     // A picture box: the colours and drawing of its children are the
     // window's business; everything else is the default.
-    switch (message) {
-      case WM_CTLCOLORSTATIC: {
-        const LRESULT brush = ColourStatic(reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam));
-        if (brush != 0) return brush;
-        break;
-      }
-      case WM_DRAWITEM:
-        DrawImage(*reinterpret_cast<const DRAWITEMSTRUCT*>(lParam));
-        return TRUE;
-      default:
-        break;
-    }
+    if (const auto handled = PaintChild(message, wParam, lParam)) return *handled;
     return DefWindowProcA(window, message, wParam, lParam);
   }
 
@@ -392,14 +396,10 @@ LRESULT Win32Forms::Handle(HWND window, UINT message, WPARAM wParam, LPARAM lPar
         return TRUE;
       }
       break;
-    case WM_CTLCOLORSTATIC: {
-      const LRESULT brush = ColourStatic(reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam));
-      if (brush != 0) return brush;
-      break;
-    }
+    case WM_CTLCOLORSTATIC:
     case WM_DRAWITEM:
-      DrawImage(*reinterpret_cast<const DRAWITEMSTRUCT*>(lParam));
-      return TRUE;
+      if (const auto handled = PaintChild(message, wParam, lParam)) return *handled;
+      break;
     case WM_CLOSE:
       if (handlers_ > 0) {
         // A handler (a conversion) runs: it stops at its next event pump,

@@ -5,6 +5,8 @@
 
 #include <windows.h>
 
+#include <optional>
+
 #include <vector>
 
 #include "platform/common/form_geometry.h"
@@ -43,6 +45,10 @@ class Win32Forms final : public Forms {
   void RestoreFocus();
   void Dispatch(MSG& message);
   void ShowDefaultButton();
+  // Colours of static controls and the drawing of Image1, for whichever
+  // window (the main window or a picture box) is their parent; nothing for
+  // any other message or when the default should answer.
+  std::optional<LRESULT> PaintChild(UINT message, WPARAM wParam, LPARAM lParam);
   LRESULT ColourStatic(HDC dc, HWND control);
   void DrawImage(const DRAWITEMSTRUCT& item);
   HFONT FontFor(std::size_t control) const;
