@@ -1,9 +1,11 @@
 // The operating-system operations Merkwandel uses, behind one interface.
 //
-// Every text that crosses this interface is ANSI text: one byte per character
-// in the system's ANSI code page (Windows-1252 on the systems the program
-// serves). Paths are Windows paths as a user types them: an optional drive
-// letter, "\" as separator. Backends convert at their own boundary.
+// Every text that crosses this interface is UTF-8, whatever the script.
+// Paths are Windows paths as a user types them: an optional drive letter,
+// "\" as separator. Backends convert at their own boundary: the Win32
+// backend to UTF-16 for the wide calls, the host backend not at all (names
+// on disk are UTF-8). Lengths that Windows limits (MAX_PATH, the dialog's
+// file-name buffer) are counted in UTF-16 code units, as Windows counts them.
 //
 // Two backends implement it: platform/win32 (the real program) and
 // platform/host (POSIX: tests and the console driver). Nothing outside
@@ -87,6 +89,27 @@ class FileSystem {
   // The process's current directory, without a trailing "\" unless it is a
   // drive root.
   virtual std::string CurrentDirectory() = 0;
+
+  // ---- A private snapshot of files another program may hold open ----
+
+  // Makes a new, empty folder of this program's own among the user's
+  // temporary files and gives its path, or nothing when it can't be made.
+  // The path is one that this interface and the C library's own file
+  // functions (such as SQLite's) both accept, so a file copied into it can
+  // be opened by a library that does its own file access.
+  virtual std::optional<std::string> MakeTemporaryFolder() = 0;
+
+  // Copies the file `from` into the new file `to`, byte for byte, while
+  // other programs may hold `from` open for reading and writing; `from` is
+  // not changed in any way (no lock, no time stamp). False when `from` can't
+  // be read (missing, a folder, held without sharing, no access) or `to`
+  // can't be made or already exists; no partial `to` is then left behind.
+  virtual bool CopySharedFile(const std::string& from, const std::string& to) = 0;
+
+  // Removes the folder `folder` with every file directly in it (its
+  // subfolders are not looked into: one that has any makes this fail).
+  // True when the folder is gone afterwards.
+  virtual bool RemoveFolderAndFiles(const std::string& folder) = 0;
 };
 
 enum class MessageIcon { kWarning, kError, kInformation };
@@ -117,17 +140,15 @@ class UserInterface {
   // starts again at 0 at midnight.
   virtual double SecondsSinceMidnight() = 0;
 
-  // Starts a process from `commandLine` in a normal window that takes the
-  // focus. True when it was started.
-  virtual bool StartProcess(const std::string& commandLine) = 0;
-};
+  // The Windows folder (GetWindowsDirectory), without a trailing "\"; empty
+  // when it can't be read.
+  virtual std::string WindowsFolder() = 0;
 
-class Encoding {
- public:
-  virtual ~Encoding() = default;
-  // The byte that stands for `codePoint` in the ANSI code page, or nothing
-  // when the code page has no single byte for it. Never a best-fit substitute.
-  virtual std::optional<unsigned char> AnsiFromUnicode(char32_t codePoint) = 0;
+  // Starts the program file `program`, a full path that is used as it
+  // stands (no search along the current directory or PATH), with
+  // `commandLine` as its command line, in a normal window that takes the
+  // focus. True when it was started.
+  virtual bool StartProcess(const std::string& program, const std::string& commandLine) = 0;
 };
 
 // Registry statuses, data types and predefined root keys, numbered as
@@ -155,14 +176,16 @@ inline constexpr std::uint32_t kHkeyLocalMachine = 0x80000002;
 // opened it knows what the number stands for.
 using RegistryKey = std::uintptr_t;
 
-// Reading the registry (advapi32). Every call answers a Windows status:
-// kErrorSuccess (0) or the number of the failure. Key paths, value names and
-// text data are ANSI.
+// Reading the registry (advapi32), with the wide calls. Every call answers a
+// Windows status: kErrorSuccess (0) or the number of the failure. Key paths
+// and value names are UTF-8; data is given as the wide calls give it, so
+// the text types (REG_SZ, REG_EXPAND_SZ, REG_MULTI_SZ) are UTF-16
+// little-endian code units, and sizes are in bytes.
 class Registry {
  public:
   virtual ~Registry() = default;
 
-  // RegOpenKeyExA: opens `subKey` ("\"-separated, letter case ignored; empty
+  // RegOpenKeyExW: opens `subKey` ("\"-separated, letter case ignored; empty
   // for `root` itself) below the predefined key `root`, asking for `access`.
   // On success `key` is the open key, which the caller must hand to CloseKey;
   // on failure (kErrorFileNotFound for a missing key) `key` is unchanged and
@@ -171,7 +194,7 @@ class Registry {
                                std::uint32_t options, std::uint32_t access,
                                RegistryKey& key) = 0;
 
-  // RegQueryValueExA on the value `name` of `key` ("" for the key's default
+  // RegQueryValueExW on the value `name` of `key` ("" for the key's default
   // value; letter case ignored). `type`, when not null, receives the data
   // type. Without `data`, `*size` receives the size of the data in bytes. With
   // `data`, `*size` is the capacity of that buffer: data that fits is copied
@@ -205,7 +228,7 @@ enum class ControlKind {
 };
 
 struct FontDesign {
-  std::string face;   // ANSI; the ANSI character set is used
+  std::string face;   // the ANSI character set is asked for
   double points = 0;  // size in points (1/72 inch)
   int weight = 400;   // 400 regular, 700 bold
 };
@@ -231,7 +254,7 @@ struct ControlDesign {
   int width = 0;
   int height = 0;
   int tabIndex = -1;  // place in the Tab order; -1 for none
-  std::string text;   // ANSI
+  std::string text;
   std::optional<FontDesign> font;    // nothing: the window's font
   std::optional<Colour> foreground;  // nothing: the system's colour
   Background background = Background::kDefault;
@@ -243,7 +266,7 @@ struct ControlDesign {
 };
 
 struct FormDesign {
-  std::string caption;  // ANSI
+  std::string caption;
   int clientWidth = 0;  // twips
   int clientHeight = 0;
   FontDesign font;
@@ -298,10 +321,11 @@ class Forms {
   virtual std::uintptr_t WindowHandle() = 0;
 };
 
-// The common file dialogs (comdlg32), as the ANSI dialog record they take.
+// The common file dialogs (comdlg32), as the dialog record they take; the
+// Win32 backend shows them with the wide calls.
 //
 // Size of that record in its layout that ends with lpTemplateName, without
-// the fields later Windows versions appended (OPENFILENAME_SIZE_VERSION_400A):
+// the fields later Windows versions appended (OPENFILENAME_SIZE_VERSION_400W):
 // 76 bytes on 32-bit Windows, 136 on 64-bit Windows.
 inline constexpr std::uint32_t kFileDialogRecordSize = sizeof(void*) == 4 ? 76 : 136;
 
@@ -312,7 +336,7 @@ inline constexpr std::uint32_t kOfnPathMustExist = 0x800;
 inline constexpr std::uint32_t kOfnFileMustExist = 0x1000;
 
 // The fields of the dialog record that Merkwandel sets; every other field is
-// zero or null. Strings are ANSI.
+// zero or null.
 struct FileDialogRecord {
   std::uint32_t structSize = 0;  // lStructSize
   std::uintptr_t owner = 0;      // hwndOwner: the owner window's handle, 0 for none
@@ -322,7 +346,8 @@ struct FileDialogRecord {
   std::uint32_t filterIndex = 0;  // nFilterIndex, 1 for the first pair
   // lpstrFile: the whole file-name buffer, the initial name followed by NULs.
   std::string file;
-  std::uint32_t maxFile = 0;  // nMaxFile: the buffer's length in characters
+  // nMaxFile: the buffer's length in UTF-16 code units, its NUL included.
+  std::uint32_t maxFile = 0;
   std::string initialDir;     // lpstrInitialDir
   std::string title;          // lpstrTitle
   std::uint32_t flags = 0;    // Flags
@@ -335,7 +360,9 @@ struct FileDialogAnswer {
   // The file-name buffer after the call: the chosen full path, ended by a
   // NUL, at the start of the buffer. Unchanged after cancel.
   std::string file;
-  std::uint16_t fileOffset = 0;  // nFileOffset: where the file name starts in the path
+  // nFileOffset: where the file name starts in the path, in bytes of `file`
+  // (the backend converts the dialog's own count of UTF-16 units).
+  std::uint16_t fileOffset = 0;
   // CommDlgExtendedError after a call that returned zero: 0 when the user
   // cancelled, else the reason the dialog failed.
   std::uint32_t error = 0;
@@ -348,9 +375,9 @@ inline constexpr std::uint32_t kDialogErrorBufferTooSmall = 0x3003;  // FNERR_BU
 class CommonDialogs {
  public:
   virtual ~CommonDialogs() = default;
-  // Shows the modal open dialog (GetOpenFileNameA) or save dialog
-  // (GetSaveFileNameA) for `record` and returns when the user has closed it.
-  // A chosen path that does not fit into `maxFile` characters with its NUL
+  // Shows the modal open dialog (GetOpenFileNameW) or save dialog
+  // (GetSaveFileNameW) for `record` and returns when the user has closed it.
+  // A chosen path that does not fit into `maxFile` UTF-16 units with its NUL
   // fails the call (kDialogErrorBufferTooSmall).
   virtual FileDialogAnswer OpenDialog(const FileDialogRecord& record) = 0;
   virtual FileDialogAnswer SaveDialog(const FileDialogRecord& record) = 0;
@@ -411,7 +438,6 @@ class Platform {
   virtual ~Platform() = default;
   virtual FileSystem& Files() = 0;
   virtual UserInterface& Ui() = 0;
-  virtual Encoding& Text() = 0;
   virtual Registry& Reg() = 0;
   virtual Forms& Window() = 0;
   virtual CommonDialogs& Dialogs() = 0;
