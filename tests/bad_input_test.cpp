@@ -62,7 +62,9 @@ struct Row {
 
 std::string W(const std::string& t) { return "w:" + t; }
 std::string E(const std::string& t) { return "e:" + t; }
-std::string I(std::size_t n) { return "i:" + conversion::ReportText(n); }
+std::string I(std::size_t n) {
+  return "i:Es wurden " + std::to_string(n) + " Favoriten aus der Firefox Lesezeichendatei exportiert.    ";
+}
 
 class BadInputTest : public BadInputFixture, public ::testing::WithParamInterface<Row> {};
 
@@ -116,8 +118,9 @@ std::string Utf16WithBom(const std::string& ascii) {
   return bytes;
 }
 
-const std::string kNotFound = conversion::kNotFound;
-const std::string kNotCreated = conversion::kFolderNotCreated;
+const std::string kNotFound =
+    "Entweder konnte der Zielordner oder die Datei mit Lesezeichen nicht gefunden werden.    ";
+const std::string kNotCreated = "Der Zielordner für den Import der Favoriten konnte nicht erstellt werden.    ";
 
 INSTANTIATE_TEST_SUITE_P(
     BookmarkPath, BadInputTest,

@@ -63,7 +63,7 @@ TEST_F(ChoosePathsTest, OpensTheDialogOwnedByTheWindowWithItsTexts) {
   EXPECT_FALSE(dialogs_.calls[0].save);
   const auto& record = Record();
   EXPECT_EQ(record.owner, 0x4711u);
-  EXPECT_EQ(record.title, "Datei \xF6" "ffnen");
+  EXPECT_EQ(record.title, "Datei öffnen");
   EXPECT_EQ(record.initialDir, "C:\\Daten\\Mozilla\\");
   EXPECT_EQ(record.filter,
             "Hypertextdokumente\0*.htm; *.html\0Alle Dateitypen\0*.*\0\0"s);
