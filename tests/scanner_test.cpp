@@ -111,7 +111,8 @@ INSTANTIATE_TEST_SUITE_P(
         TitleCase{"Hebrew", "חדשות ישראל ⇒ ▶", "חדשות ישראל ⇒ ▶.url"},
         TitleCase{"Cjk", "新闻 / ニュース / 뉴스", "新闻 - ニュース - 뉴스.url"},
         // 49 characters are kept, an emoji counts as one and is never cut.
-        TitleCase{"EmojiAs49thCharacter", std::string(48, 'x') + "😀 und mehr", std::string(48, 'x') + "😀.url"},
+        TitleCase{"EmojiAs49thCharacter", "😀😀😀😀😀😀😀😀😀😀" + std::string(38, 'x') + "🎉 und mehr",
+                  "😀😀😀😀😀😀😀😀😀😀" + std::string(38, 'x') + "🎉.url"},
         TitleCase{"CutInCyrillic", "Укрзалізниця: Купівля квитків на потяги онлайн — офіційний сайт",
                   "Укрзалізниця Купівля квитків на потяги онлайн — о.url"},
         TitleCase{"CutAfterADash", "Audi.com – the international Audi website | audi.com",
