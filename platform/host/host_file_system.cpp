@@ -506,9 +506,10 @@ bool HostFileSystem::CopySharedFile(const std::string& from, const std::string& 
   if (!source) return false;
   const auto parsed = ParseFilePath(to);
   if (!parsed) return false;
+  // A file that exists under another letter case is found under its own
+  // name, which the exclusive creation then refuses.
   const auto target = Locate(*parsed);
-  if (!target || target->exists) return false;  // in any letter case
-
+  if (!target) return false;
   ScopedFd fd(::open(target->hostPath.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666));
   if (!fd.valid()) return false;
   const std::size_t limit = writeFault ? writeFault(target->hostPath).value_or(SIZE_MAX) : SIZE_MAX;
