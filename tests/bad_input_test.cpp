@@ -251,13 +251,15 @@ INSTANTIATE_TEST_SUITE_P(
             {I(7)},
             {{"..-.url", "*"}, {"-.url", "*"}, {"C.url", "*"}, {"_CON.url", "*"}, {"_nul.txt.url", "*"},
              {"_COM1.url", "*"}, {"..-..-..-Daneben.url", "*"}}},
-        Row{"EqualAfterCleaning",
+        // Equal once cleaned, and in any script equal but for letter case:
+        // one file, named as first written, with the later bookmark.
+        Row{"EqualAfterCleaningOrInLetterCase",
             [](auto& f) {
-              f.WriteSource(ExportFile({BookmarkLine("http://alt/", "a:b"), BookmarkLine("http://mitte/", "x"),
-                                        BookmarkLine("http://neu/", "a|b")}));
+              f.WriteSource(ExportFile({BookmarkLine("http://alt/", "Твіттер: Все"), BookmarkLine("http://mitte/", "x"),
+                                        BookmarkLine("http://neu/", "ТВІТТЕР| ВСЕ")}));
             },
             {I(2)},
-            {{"ab.url", "[InternetShortcut]\r\nURL=http://neu/\r\n"}, {"x.url", "*"}}}),
+            {{"Твіттер Все.url", "[InternetShortcut]\r\nURL=http://neu/\r\n"}, {"x.url", "*"}}}),
     [](const auto& param) { return std::string(param.param.name); });
 
 }  // namespace

@@ -24,14 +24,7 @@ constexpr char kOpen[] = "open 0x80000001 Software\\Merkwandel\\Test options 0 a
 const RegistryValue kBefore = "vorher"s;
 
 // Text data as the wide calls give it: UTF-16 units, little-endian.
-std::string Le(std::u16string_view units) {
-  std::string bytes;
-  for (const char16_t unit : units) {
-    bytes.push_back(static_cast<char>(unit & 0xFF));
-    bytes.push_back(static_cast<char>(unit >> 8));
-  }
-  return bytes;
-}
+std::string Le(const std::string& utf8) { return platform::host::HostRegistry::Utf16Bytes(utf8); }
 
 class RegistryReaderTest : public ::testing::Test {
  protected:
@@ -72,17 +65,17 @@ INSTANTIATE_TEST_SUITE_P(
         // Texts: the stored UTF-16 units, then blank units up to
         // ceil(size / 2) + 1; the second query is told the capacity size in
         // bytes, so the last blank always stays. Delivered as UTF-8.
-        TypeCase{"Sz", 1, Le(u"abc\0"s), "abc\0 "s, "query Wert data 8 -> 0"},
-        TypeCase{"SzInAnyScript", 1, Le(u"Grüße Твіттер 😀\0"s), "Grüße Твіттер 😀\0 "s,
+        TypeCase{"Sz", 1, Le("abc\0"s), "abc\0 "s, "query Wert data 8 -> 0"},
+        TypeCase{"SzInAnyScript", 1, Le("Grüße Твіттер 😀\0"s), "Grüße Твіттер 😀\0 "s,
                  "query Wert data 34 -> 0"},
-        TypeCase{"SzWithoutItsZero", 1, Le(u"abc"), "abc "s, "query Wert data 6 -> 0"},
+        TypeCase{"SzWithoutItsZero", 1, Le("abc"), "abc "s, "query Wert data 6 -> 0"},
         // Half a unit: its other byte stays as the blank unit had it.
         TypeCase{"SzOddSize", 1, "a\0b"s, "ab "s, "query Wert data 3 -> 0"},
-        TypeCase{"SzEmptyWithZero", 1, Le(u"\0"s), "\0 "s, "query Wert data 2 -> 0"},
+        TypeCase{"SzEmptyWithZero", 1, Le("\0"s), "\0 "s, "query Wert data 2 -> 0"},
         TypeCase{"SzNoData", 1, ""s, " "s, "query Wert data 0 -> 0"},
-        TypeCase{"ExpandSzNotExpanded", 2, Le(u"%APPDATA%\\x\0"s), "%APPDATA%\\x\0 "s,
+        TypeCase{"ExpandSzNotExpanded", 2, Le("%APPDATA%\\x\0"s), "%APPDATA%\\x\0 "s,
                  "query Wert data 24 -> 0"},
-        TypeCase{"MultiSz", 7, Le(u"eins\0zwei\0\0"s), "eins\0zwei\0\0 "s, "query Wert data 22 -> 0"},
+        TypeCase{"MultiSz", 7, Le("eins\0zwei\0\0"s), "eins\0zwei\0\0 "s, "query Wert data 22 -> 0"},
         // Numbers: little-endian into a number that starts as 0, capacity 4.
         TypeCase{"Dword", 4, "\x78\x56\x34\x12"s, std::int32_t{0x12345678}, "query Wert data 4 -> 0"},
         TypeCase{"DwordAllOnesIsMinusOne", 4, "\xFF\xFF\xFF\xFF"s, std::int32_t{-1},
@@ -148,7 +141,7 @@ INSTANTIATE_TEST_SUITE_P(
         FailureCase{"TextGrowsBetweenTheQueries",
                     [](auto& r) {
                       r.SetText(kHkeyCurrentUser, kKey, "Wert", "abc");
-                      Grows(r, 1, Le(u"abcd\0"s));
+                      Grows(r, 1, Le("abcd\0"s));
                     },
                     {kOpen, "query Wert size 0 -> 0", "query Wert data 8 -> 234", "close -> 0"}},
         FailureCase{"BinaryGrowsBetweenTheQueries",
