@@ -134,6 +134,7 @@ INSTANTIATE_TEST_SUITE_P(
                    "C:\\Arbeit\\export.htm"},
         ChoiceCase{"FileInADriveRoot", HostCommonDialogs::Choose("D:\\b.html"), "D:\\b.html"},
         ChoiceCase{"FourCharacters", HostCommonDialogs::Choose("C:\\a"), kBefore},
+        ChoiceCase{"FourCharactersFiveBytes", HostCommonDialogs::Choose("C:\\ж"), kBefore},
         ChoiceCase{"FiveCharacters", HostCommonDialogs::Choose("C:\\ab"), "C:\\ab"},
         ChoiceCase{"LongProfilePath",
                    HostCommonDialogs::Choose(
