@@ -76,7 +76,9 @@ std::string BrowseFolder(platform::ShellAutomation& shell, const platform::Shell
       const auto colon = title->find(':');
       if (colon != std::string::npos && colon >= 1) {
         std::size_t letter = colon - 1;
-        auto continues = [&](std::size_t at) { return (static_cast<unsigned char>((*title)[at]) & 0xC0) == 0x80; };
+        auto continues = [&](std::size_t at) {
+          return (static_cast<unsigned char>((*title)[at]) & 0xC0) == 0x80;
+        };
         while (letter > 0 && colon - letter < 4 && continues(letter)) --letter;
         path = title->substr(letter, colon - letter) + ":\\";
       }

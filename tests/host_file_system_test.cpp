@@ -136,8 +136,8 @@ TEST_F(HostFileSystemTest, PathsLongerThanWindowsAllowsFail) {
   MakeHostFolder(Host(cyrillic + "/" + cyrillic));
   MakeHostFolder(Host(emoji + "/" + cyrillic));
   // 3 + 100 + 1 + 100 + 1 + 50 + 4 units.
-  EXPECT_TRUE(files_.WriteWholeFile("C:\\" + cyrillic + "\\" + cyrillic + "\\" + std::string(50, 'x') + ".url", "x"));
-  EXPECT_FALSE(files_.WriteWholeFile("C:\\" + emoji + "\\" + cyrillic + "\\" + std::string(51, 'x') + ".url", "x"));
+  EXPECT_TRUE(files_.WriteWholeFile("C:\\" + cyrillic + "\\" + cyrillic + "\\" + std::string(50, 'x') + ".url", ""));
+  EXPECT_FALSE(files_.WriteWholeFile("C:\\" + emoji + "\\" + cyrillic + "\\" + std::string(51, 'x') + ".url", ""));
 }
 
 TEST_F(HostFileSystemTest, DotsCannotLeaveTheDrive) {

@@ -13,7 +13,6 @@
 #include <utility>
 #include <vector>
 
-
 namespace merkwandel::platform::host {
 namespace {
 
@@ -401,7 +400,8 @@ bool HostFileSystem::WriteWholeFile(const std::string& path, std::string_view co
     name = path.substr(lastSeparator + 1);
     if (!writeFolder_->valid || !winpath::IsValidName(name)) return false;
     const std::size_t length = writeFolder_->formattedLength +
-                               (writeFolder_->parsed.components.empty() ? 0 : 1) + winpath::PathLength(name);
+                               (writeFolder_->parsed.components.empty() ? 0 : 1) +
+                               winpath::PathLength(name);
     if (length > winpath::kMaxPath) return false;
     folderPath = &writeFolder_->parsed;
     if (writeFolder_->exactHostPath) exactFolder = &*writeFolder_->exactHostPath;

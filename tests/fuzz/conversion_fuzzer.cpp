@@ -77,7 +77,7 @@ void CheckShortcut(const fs::path& file) {
     const auto sequence = unicode::DecodeUtf8(std::string_view(name).substr(i));
     if (!sequence) Fail("not UTF-8: " + name);
     const char32_t c = sequence->codePoint;
-    if (c == 0x7F || (c >= 0x80 && c <= 0x9F) || (c >= 0x202A && c <= 0x202E) || (c >= 0x2066 && c <= 0x2069)) {
+    if ((c >= 0x7F && c <= 0x9F) || (c >= 0x202A && c <= 0x202E) || (c >= 0x2066 && c <= 0x2069)) {
       Fail("control character in: " + name);
     }
     i += sequence->length;
