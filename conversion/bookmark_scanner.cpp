@@ -48,21 +48,23 @@ BookmarkScanner::BookmarkScanner(app::Root& root, ShortcutWriter& writer)
 std::size_t BookmarkScanner::FindEndTag(std::string_view text) {
   // Every "<" from where the last search stopped: an end tag ends the
   // search, a start tag is remembered. A "<" too close to the end to tell
-  // is looked at again once more text has come.
+  // is looked at again once more text has come; an end tag behind it still
+  // counts, as that "<" can then begin no start tag.
   std::size_t from = searchedUpTo_;
+  std::size_t undecided = std::string_view::npos;
   while (from < text.size()) {
     const void* hit = std::memchr(text.data() + from, '<', text.size() - from);
     if (hit == nullptr) break;
     const auto at = static_cast<std::size_t>(static_cast<const char*>(hit) - text.data());
     if (IsEndTag(text, at)) return at;
     if (at + kStartTagLength > text.size()) {
-      searchedUpTo_ = at;
-      return std::string_view::npos;
+      if (undecided == std::string_view::npos) undecided = at;
+    } else if (IsStartTag(text, at)) {
+      lastStartTag_ = at + 1;
     }
-    if (IsStartTag(text, at)) lastStartTag_ = at + 1;
     from = at + 1;
   }
-  searchedUpTo_ = text.size();
+  searchedUpTo_ = undecided == std::string_view::npos ? text.size() : undecided;
   return std::string_view::npos;
 }
 
