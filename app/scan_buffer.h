@@ -30,6 +30,11 @@ class ScanBuffer {
   // Makes room for `count` characters, so that text up to that length is
   // not copied again as it grows.
   void Reserve(std::size_t count) { text_.reserve(begin_ + count); }
+  // Empties the buffer and gives its memory back.
+  void Clear() noexcept {
+    std::string().swap(text_);
+    begin_ = 0;
+  }
 
  private:
   std::string text_;

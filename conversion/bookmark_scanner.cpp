@@ -1,6 +1,7 @@
 #include "conversion/bookmark_scanner.h"
 
 #include <cstring>
+#include <new>
 #include <string_view>
 #include <vector>
 
@@ -142,6 +143,20 @@ BookmarkScanner::Outcome BookmarkScanner::ReadAll(platform::InputFile& file) {
   lineHasCharacters_ = false;
   afterCarriageReturn_ = false;
   closed_.clear();
+  try {
+    return Read(file);
+  } catch (const std::bad_alloc&) {
+    // As after a read error: what was written stays. The bookmarks not yet
+    // handed over are lost, and their memory is given back.
+    closed_.clear();
+    buffer_.Clear();
+    searchedUpTo_ = 0;
+    lastStartTag_ = std::string_view::npos;
+    return Outcome::kOutOfMemory;
+  }
+}
+
+BookmarkScanner::Outcome BookmarkScanner::Read(platform::InputFile& file) {
   std::vector<char> block(kBlockSize);
   Outcome outcome = Outcome::kEndOfFile;
 

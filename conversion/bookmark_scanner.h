@@ -40,19 +40,22 @@ class BookmarkScanner {
   enum class Outcome {
     kEndOfFile,      // read to the end
     kReadError,      // reading failed; what was read so far was handled
+    kOutOfMemory,    // memory ran out; what was written so far stays
     kWindowClosing,  // an event pump reported that the window is closing
   };
 
   BookmarkScanner(app::Root& root, ShortcutWriter& writer);
 
   // Reads `file` to its end, handing over every line end, and pumps events
-  // once after each.
+  // once after each. When memory runs out, in the scanner or the writer,
+  // reading ends there and the buffer is emptied.
   Outcome ReadAll(platform::InputFile& file);
 
   std::uint64_t LineEnds() const { return lineEnds_; }
   std::uint64_t ShortcutsWritten() const { return shortcutsWritten_; }
 
  private:
+  Outcome Read(platform::InputFile& file);
   // Handles one line end and pumps events; false when the window is closing.
   bool LineEnd();
   // Hands over the first bookmark that an end tag closed, if any. True when

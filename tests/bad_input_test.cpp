@@ -177,6 +177,12 @@ INSTANTIATE_TEST_SUITE_P(
               f.LimitMemory(112 << 20);  // growing the entry never takes twice its memory
             },
             {I(2)}, {{"Eins.url", "*"}, {"Zwei.url", "*"}}},
+        Row{"MemoryRunsOut",
+            [](auto& f) {
+              f.WriteSource(f.TwoBookmarks(WithFavicon(2 << 20)));
+              f.LimitMemory(1 << 20);
+            },
+            {I(1)}, {{"Eins.url", "*"}}},
         Row{"DeletedWhileRead",
             [](auto& f) {
               f.WriteSource(f.TwoBookmarks());
