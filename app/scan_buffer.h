@@ -5,7 +5,9 @@
 //
 // Cutting the front off is cheap (an offset moves; the text is compacted
 // only when the dead front outgrows the live part), so a conversion stays
-// linear in the size of the file however many bookmarks share a line.
+// linear in the size of the file however many bookmarks share a line. When
+// compacting leaves a large allocation mostly unused, such as after a long
+// entry, the memory is given back.
 #pragma once
 
 #include <string>
@@ -25,6 +27,14 @@ class ScanBuffer {
   void Append(std::string_view piece) { text_.append(piece); }
   // Drops the first `count` characters.
   void DropFront(std::size_t count);
+  // Makes room for `count` characters, so that text up to that length is
+  // not copied again as it grows.
+  void Reserve(std::size_t count) { text_.reserve(begin_ + count); }
+  // Empties the buffer and gives its memory back.
+  void Clear() noexcept {
+    std::string().swap(text_);
+    begin_ = 0;
+  }
 
  private:
   std::string text_;

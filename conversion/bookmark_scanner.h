@@ -11,12 +11,22 @@
 // end is handled as if one followed, and bookmarks still waiting in the
 // buffer at the end of the file are handed over one by one.
 //
+// The buffer keeps only what a later bookmark can still use: the text from
+// the last start tag on, or without one, a "<" too close to the end to tell
+// what it begins. What lies in front is dropped as it is read, inside a long
+// line too, so memory is bounded by the longest entry, not by the distance
+// between end tags. An entry that grows past 64 MiB is given up: its text
+// is dropped, and its end tag then closes nothing. Bookmarks that an end tag
+// closes before their line end has come (several on one line, or a line
+// read in more than one piece) are taken out of the buffer to wait for it.
+//
 // Each character of the file is looked at a bounded number of times, so the
-// work is linear in the size of the file, and the buffer never holds more
-// than the lines read since the last end tag.
+// work is linear in the size of the file.
 #pragma once
 
 #include <cstdint>
+#include <deque>
+#include <string>
 #include <string_view>
 
 #include "app/root.h"
@@ -30,28 +40,39 @@ class BookmarkScanner {
   enum class Outcome {
     kEndOfFile,      // read to the end
     kReadError,      // reading failed; what was read so far was handled
+    kOutOfMemory,    // memory ran out; what was written so far stays
     kWindowClosing,  // an event pump reported that the window is closing
   };
 
   BookmarkScanner(app::Root& root, ShortcutWriter& writer);
 
   // Reads `file` to its end, handing over every line end, and pumps events
-  // once after each.
+  // once after each. When memory runs out, in the scanner or the writer,
+  // reading ends there and the buffer is emptied.
   Outcome ReadAll(platform::InputFile& file);
 
   std::uint64_t LineEnds() const { return lineEnds_; }
   std::uint64_t ShortcutsWritten() const { return shortcutsWritten_; }
 
  private:
+  Outcome Read(platform::InputFile& file);
   // Handles one line end and pumps events; false when the window is closing.
   bool LineEnd();
-  // Hands over the first bookmark the buffer holds, if any, and cuts the
-  // buffer behind its end tag. True when an end tag was found.
+  // Hands over the first bookmark that an end tag closed, if any. True when
+  // an end tag was found.
   bool HandOverFirstEndTag();
+  // Moves every bookmark that an end tag in the buffer closes to closed_,
+  // and drops what no later bookmark can use.
+  void Scan();
   // Position of the first "</A>" in `text` (the buffer), npos for none.
   // Searches only what it has not searched before, and remembers the last
   // start tag it passes.
   std::size_t FindEndTag(std::string_view text);
+  // The bookmark that the end tag at `end` of `text` (the buffer) closes,
+  // from its start tag; empty without one.
+  std::string_view EntryBefore(std::string_view text, std::size_t end) const;
+  // Cuts the buffer behind the "<" of the end tag at `end`.
+  void CutAt(std::size_t end);
 
   static constexpr std::size_t kStartTagLength = 7;  // "<A HREF"
 
@@ -61,6 +82,8 @@ class BookmarkScanner {
   std::size_t searchedUpTo_ = 0;  // the buffer's text before this holds no "</A>"
   // Position of the "A HREF" of the last "<A HREF" in front of searchedUpTo_.
   std::size_t lastStartTag_ = std::string_view::npos;
+  // Bookmarks taken out of the buffer, waiting for their line ends.
+  std::deque<std::string> closed_;
   bool lineHasCharacters_ = false;
   bool afterCarriageReturn_ = false;
   std::uint64_t lineEnds_ = 0;

@@ -8,9 +8,11 @@
 
 #include <filesystem>
 #include <functional>
+#include <optional>
 #include <random>
 
 #include "conversion/conversion_run.h"
+#include "tests/allocation_limit.h"
 #include "tests/conversion_fixture.h"
 
 namespace merkwandel::testing {
@@ -37,9 +39,15 @@ class BadInputFixture : public ConversionFixture {
   std::string Shortcut(const std::string& url) { return "[InternetShortcut]\r\nURL=" + url + "\r\n"; }
   fs::path SourceHost() const { return Host("Lesezeichen/bookmarks.html"); }
   void WriteSource(const std::string& bytes) { WriteHostFile(SourceHost(), bytes); }
-  std::string TwoBookmarks() {
-    return ExportFile({BookmarkLine("http://a.example/", "Eins"), BookmarkLine("http://b.example/", "Zwei")});
+  std::string TwoBookmarks(const std::string& between = "") {
+    std::vector<std::string> entries = {BookmarkLine("http://a.example/", "Eins"), between,
+                                        BookmarkLine("http://b.example/", "Zwei")};
+    if (between.empty()) entries.erase(entries.begin() + 1);
+    return ExportFile(entries);
   }
+  // The run gets at most `bytes` of memory beyond what is held when it starts.
+  void LimitMemory(std::size_t bytes) { memoryLimit_ = bytes; }
+  std::size_t memoryLimit_ = 0;
 
   std::string HostOf(const std::string& relative) const { return Host(relative); }
   platform::host::HostFileSystem& Files() { return files_; }
@@ -75,7 +83,11 @@ TEST_P(BadInputTest, EndsIdleAndLeavesTheRestAlone) {
   GetParam().setUp(*this);
   const auto before = Surroundings();
 
-  conversion::RunConversion(root_);
+  {
+    std::optional<AllocationLimit> limit;  // for the run alone, however it ends
+    if (memoryLimit_ != 0) limit.emplace(memoryLimit_);
+    conversion::RunConversion(root_);
+  }
 
   std::vector<std::string> seen;
   for (const auto& m : ui_.messages) {
@@ -118,6 +130,12 @@ std::string Utf16WithBom(const std::string& ascii) {
   return bytes;
 }
 
+// A bookmark whose inline favicon makes it `bytes` long.
+std::string WithFavicon(std::size_t bytes) {
+  return "<DT><A HREF=\"http://gross.example/\" ICON=\"data:image/png;base64," + std::string(bytes, 'Q') +
+         "\">Gross</A>";
+}
+
 const std::string kNotFound =
     "Entweder konnte der Zielordner oder die Datei mit Lesezeichen nicht gefunden werden.    ";
 const std::string kNotCreated = "Der Zielordner für den Import der Favoriten konnte nicht erstellt werden.    ";
@@ -147,6 +165,27 @@ INSTANTIATE_TEST_SUITE_P(
               ASSERT_EQ(::truncate(f.SourceHost().c_str(), 200 << 20), 0);  // sparse: zero bytes
             },
             {}, {}},
+        Row{"SixMegabytesWithoutEndTagInOneMegabyteOfMemory",
+            [](auto& f) {
+              std::string between;
+              for (int i = 0; i < 100000; ++i) between += "<DD>Beschreibung ohne Ende<br>\n";
+              for (int i = 0; i < 100000; ++i) between += "<A HREF=\"http://kaputt/\">ohne Ende ";  // one line
+              f.WriteSource(f.TwoBookmarks(between));
+              f.LimitMemory(1 << 20);
+            },
+            {I(2)}, {{"Eins.url", "*"}, {"Zwei.url", "*"}}},
+        Row{"EntryLongerThan64MiB",
+            [](auto& f) {
+              f.WriteSource(f.TwoBookmarks(WithFavicon(65 << 20)));
+              f.LimitMemory(112 << 20);  // growing the entry never takes twice its memory
+            },
+            {I(2)}, {{"Eins.url", "*"}, {"Zwei.url", "*"}}},
+        Row{"MemoryRunsOut",
+            [](auto& f) {
+              f.WriteSource(f.TwoBookmarks(WithFavicon(2 << 20)));
+              f.LimitMemory(1 << 20);
+            },
+            {I(1)}, {{"Eins.url", "*"}}},
         Row{"DeletedWhileRead",
             [](auto& f) {
               f.WriteSource(f.TwoBookmarks());

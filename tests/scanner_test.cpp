@@ -7,6 +7,7 @@
 
 #include "conversion/bookmark_scanner.h"
 #include "conversion/conversion_run.h"
+#include "tests/allocation_limit.h"
 
 namespace merkwandel::testing {
 namespace {
@@ -139,8 +140,13 @@ TEST_F(ScannerTest, UrlsAreWrittenAsTheyStand) {
 }
 
 TEST_F(ScannerTest, TheScanBufferCarriesOverToTheNextRun) {
-  Convert(ExportFile({BookmarkLine("http://a/", "A")}));
-  EXPECT_EQ(root_.tTemp.Text(), "/A>    </DL><p></DL>");
+  const std::size_t held = AllocationLimit::Held();
+  Convert(ExportFile({BookmarkLine("http://a/", "A"), "<DT><A HREF=\"http://b/\" ICON=\"" + std::string(4 << 20, 'Q') +
+                                                          "\">Mit Symbol</A>"}));
+  // What can still begin a tag: a "<" too close to the end to tell. The
+  // memory that the long entry took is given back.
+  EXPECT_EQ(root_.tTemp.Text(), "</DL>");
+  EXPECT_LT(AllocationLimit::Held(), held + (1 << 20));
   // A second run reads its file again from its first line.
   std::filesystem::remove_all(Host("Favoriten"));
   MakeHostFolder(Host("Favoriten"));
@@ -202,25 +208,31 @@ class MemoryFile : public platform::InputFile {
 struct CountCase {
   const char* bytes;
   std::uint64_t lineEnds;
+  std::uint64_t shortcuts = 0;
 };
 
 class LineEndCountTest : public HostFixture, public ::testing::WithParamInterface<CountCase> {};
 
-TEST_P(LineEndCountTest, CountsEachLineEndOnceAndPumpsAfterEach) {
+TEST_P(LineEndCountTest, CountsLineEndsPumpsAfterEachAndWritesTheBookmarks) {
   app::Root root(platform_);
+  root.SetText(app::Field::tFavoriten, "C:\\");
   conversion::ShortcutWriter writer(root);
   conversion::BookmarkScanner scanner(root, writer);
   MemoryFile file(GetParam().bytes);
   EXPECT_EQ(scanner.ReadAll(file), conversion::BookmarkScanner::Outcome::kEndOfFile);
   EXPECT_EQ(scanner.LineEnds(), GetParam().lineEnds) << GetParam().bytes;
   EXPECT_EQ(ui_.pumps, GetParam().lineEnds);
+  EXPECT_EQ(scanner.ShortcutsWritten(), GetParam().shortcuts);
 }
 
 INSTANTIATE_TEST_SUITE_P(Files, LineEndCountTest,
                          ::testing::Values(CountCase{"", 0}, CountCase{"a", 1}, CountCase{"a\r\nb\r\n", 2},
                                            CountCase{"a\r\n\r\nb", 3}, CountCase{"a\rb\rc\r", 3},
                                            CountCase{"a\nb\n", 2}, CountCase{"\n\n\n", 3},
-                                           CountCase{"\r\r\n\n", 3}, CountCase{"a\n\rb", 3}));
+                                           CountCase{"\r\r\n\n", 3}, CountCase{"a\n\rb", 3},
+                                           // A "<" just before the last end tag, with nothing behind.
+                                           CountCase{"<DT><A HREF=\"http://a.example/\">I <3</A>\n", 1, 1},
+                                           CountCase{"<DT><A HREF=\"http://a.example/\">I <3</A>\n\n\n", 3, 1}));
 
 }  // namespace
 }  // namespace merkwandel::testing
