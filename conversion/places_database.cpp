@@ -193,6 +193,8 @@ Result Read(const std::string& path, OpenMode mode, const PlacesBookmarkReceiver
   if (rc != SQLITE_OK) return Result::kFailed;
   sqlite3_extended_result_codes(db.get(), 1);
   sqlite3_db_config(db.get(), SQLITE_DBCONFIG_DEFENSIVE, 1, nullptr);
+  // Firefox's bookmarks are in tables; a view of the same name runs what the file says.
+  sqlite3_db_config(db.get(), SQLITE_DBCONFIG_ENABLE_VIEW, 0, nullptr);
   if (sqlite3_exec(db.get(), "PRAGMA query_only = ON; PRAGMA cell_size_check = ON; BEGIN", nullptr, nullptr,
                    nullptr) != SQLITE_OK) {
     return Result::kFailed;

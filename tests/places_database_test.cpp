@@ -176,6 +176,11 @@ const Damage kDamages[] = {
        std::filesystem::remove(path);
        Execute(OpenForWriting(path).get(), "CREATE TABLE cookies (name TEXT, value TEXT);");
      }},
+    {"ViewsForTables",
+     [](const std::string& path) {
+       Execute(OpenForWriting(path).get(),
+               "ALTER TABLE moz_bookmarks RENAME TO b; CREATE VIEW moz_bookmarks AS SELECT * FROM b;");
+     }},
     {"NoRoots",
      [](const std::string& path) {
        Execute(OpenForWriting(path).get(), "DELETE FROM moz_bookmarks WHERE type = 2;");
