@@ -5,18 +5,21 @@
 //   KIND firefox, chrome   SIZE bookmarks
 //   KIND description       SIZE bytes of description lines without end tag
 //   KIND favicon           SIZE characters of one inline favicon
+//   KIND places            SIZE bookmarks: a Firefox bookmark database with the
+//                          tree of the firefox file of the same SIZE and SEED
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <string>
 
 #include "bench/bookmark_generator.h"
+#include "bench/places_generator.h"
 
 namespace {
 
 int Usage() {
   std::fprintf(stderr,
-               "usage: merkwandel-bench-generate firefox|chrome|description|favicon SIZE "
+               "usage: merkwandel-bench-generate firefox|chrome|description|favicon|places SIZE "
                "BOOKMARKFILE LISTFILE [SEED]\n");
   return 2;
 }
@@ -32,6 +35,15 @@ int main(int argc, char** argv) {
   if (end == argv[2] || *end != '\0') return Usage();
   const std::uint64_t seed = argc == 6 ? std::strtoull(argv[5], nullptr, 10) : 20240611;
 
+  if (kind == "places") {
+    const auto expected = WritePlacesDatabase(argv[3], size, seed);
+    std::ofstream list(argv[4], std::ios::binary | std::ios::trunc);
+    if (expected) WriteManifest(list, *expected);
+    list.close();
+    if (expected && list) return 0;
+    std::fprintf(stderr, "writing failed\n");
+    return 1;
+  }
   std::ofstream out(argv[3], std::ios::binary | std::ios::trunc);
   if (!out) {
     std::fprintf(stderr, "cannot write %s\n", argv[3]);

@@ -1,0 +1,227 @@
+#include "conversion/places_database.h"
+
+#include <sqlite3.h>
+
+#include <array>
+#include <cstdint>
+#include <memory>
+#include <unordered_set>
+#include <vector>
+
+namespace merkwandel::conversion {
+namespace {
+
+struct CloseDatabase {
+  void operator()(sqlite3* db) const { sqlite3_close(db); }
+};
+using Database = std::unique_ptr<sqlite3, CloseDatabase>;
+
+struct FinalizeStatement {
+  void operator()(sqlite3_stmt* statement) const { sqlite3_finalize(statement); }
+};
+using Statement = std::unique_ptr<sqlite3_stmt, FinalizeStatement>;
+
+enum class Result { kRead, kStopped, kFailed, kHotJournal };
+
+enum class OpenMode {
+  kImmutable,  // nothing beside the file: read it alone, lock nothing, create nothing
+  kReadOnly,   // read it with the "-wal" beside it
+  kReadWrite,  // roll back the "-journal" beside it first
+};
+
+// The roots read, in their order, and the tags root, by the names that
+// identify them in one generation of the schema.
+struct RootNames {
+  const char* query;
+  std::array<const char*, 4> read;  // a null name: no such root
+  const char* tags;
+};
+constexpr RootNames kRootsByGuid = {"SELECT id FROM moz_bookmarks WHERE guid = ?1",
+                                    {"menu________", "toolbar_____", "unfiled_____", "mobile______"},
+                                    "tags________"};
+constexpr RootNames kRootsByTable = {"SELECT folder_id FROM moz_bookmarks_roots WHERE root_name = ?1",
+                                     {"menu", "toolbar", "unfiled", nullptr},
+                                     "tags"};
+
+// True when a non-empty file `path` exists, asked through SQLite's own file
+// access so that it agrees with what SQLite opens.
+bool NonEmptyFileExists(const std::string& path) {
+  sqlite3_vfs* vfs = sqlite3_vfs_find(nullptr);
+  int exists = 0;
+  return vfs != nullptr && vfs->xAccess(vfs, path.c_str(), SQLITE_ACCESS_EXISTS, &exists) == SQLITE_OK &&
+         exists != 0;
+}
+
+// A URI that names `path` as a file that nothing changes while it is read.
+std::string ImmutableUri(const std::string& path) {
+  // An empty authority in front of an absolute path, so that "//x" stays a path.
+  std::string uri = path.starts_with('/') ? "file://" : "file:";
+  for (char c : path) {
+    switch (c) {
+      case '%': uri += "%25"; break;
+      case '?': uri += "%3F"; break;
+      case '#': uri += "%23"; break;
+      default: uri += c;
+    }
+  }
+  return uri + "?immutable=1";
+}
+
+class TreeReader {
+ public:
+  explicit TreeReader(sqlite3* db) : db_(db) {}
+
+  // Finds the roots and prepares the statements. kHotJournal when the file
+  // can only be read after a rollback.
+  Result Prepare() {
+    const RootNames* names = &kRootsByTable;
+    Statement rootQuery = Compile(names->query);
+    if (!rootQuery) {
+      // Anything but "no such table" means the file can't be read (yet).
+      if (sqlite3_extended_errcode(db_) != SQLITE_ERROR) return Failure();
+      names = &kRootsByGuid;
+      rootQuery = Compile(names->query);
+    }
+    children_ = Compile("SELECT id, type = 2 FROM moz_bookmarks WHERE parent = ?1 AND type IN (1, 2) "
+                        "ORDER BY position, id");
+    bookmark_ = Compile("SELECT p.url, b.title FROM moz_bookmarks b LEFT JOIN moz_places p ON p.id = b.fk "
+                        "WHERE b.id = ?1");
+    if (!rootQuery || !children_ || !bookmark_) return Failure();
+    for (const char* name : names->read) {
+      if (name == nullptr) continue;
+      const auto id = RootId(rootQuery.get(), name);
+      if (id < 0) return Failure();
+      if (id > 0) roots_.push_back(id);
+    }
+    tags_ = RootId(rootQuery.get(), names->tags);
+    if (tags_ < 0) return Failure();
+    return roots_.empty() ? Result::kFailed : Result::kRead;
+  }
+
+  // Walks the tree; hands each bookmark to `receive`, when there is one.
+  Result Walk(const PlacesBookmarkReceiver* receive) {
+    struct Child {
+      std::int64_t id;
+      bool folder;
+    };
+    struct Folder {
+      std::vector<Child> children;
+      std::size_t next = 0;
+    };
+    std::vector<Folder> path;
+    std::unordered_set<std::int64_t> seen = {tags_};  // each folder once, even one inside itself; never the tags
+    auto enter = [&](std::int64_t folder) {
+      if (!seen.insert(folder).second) return true;
+      Folder entered;
+      sqlite3_bind_int64(children_.get(), 1, folder);
+      int rc;
+      while ((rc = sqlite3_step(children_.get())) == SQLITE_ROW) {
+        entered.children.push_back({sqlite3_column_int64(children_.get(), 0),
+                                    sqlite3_column_int(children_.get(), 1) != 0});
+      }
+      sqlite3_reset(children_.get());
+      if (rc != SQLITE_DONE) return false;
+      path.push_back(std::move(entered));
+      return true;
+    };
+
+    for (std::int64_t root : roots_) {
+      if (!enter(root)) return Failure();
+      while (!path.empty()) {
+        Folder& folder = path.back();
+        if (folder.next == folder.children.size()) {
+          path.pop_back();
+          continue;
+        }
+        const Child child = folder.children[folder.next++];
+        if (child.folder) {
+          if (!enter(child.id)) return Failure();
+          continue;
+        }
+        sqlite3_bind_int64(bookmark_.get(), 1, child.id);
+        const int rc = sqlite3_step(bookmark_.get());
+        if (rc == SQLITE_ROW && receive != nullptr && !(*receive)(Text(0), Text(1))) return Result::kStopped;
+        sqlite3_reset(bookmark_.get());
+        if (rc != SQLITE_ROW && rc != SQLITE_DONE) return Failure();
+      }
+    }
+    return Result::kRead;
+  }
+
+ private:
+  Statement Compile(const char* sql) {
+    sqlite3_stmt* statement = nullptr;
+    sqlite3_prepare_v2(db_, sql, -1, &statement, nullptr);
+    return Statement(statement);
+  }
+
+  // The folder id of a root, 0 when there is none, -1 when reading failed.
+  std::int64_t RootId(sqlite3_stmt* query, const char* name) {
+    sqlite3_bind_text(query, 1, name, -1, SQLITE_STATIC);
+    const int rc = sqlite3_step(query);
+    const std::int64_t id = rc == SQLITE_ROW ? sqlite3_column_int64(query, 0) : rc == SQLITE_DONE ? 0 : -1;
+    sqlite3_reset(query);
+    return id;
+  }
+
+  std::string_view Text(int column) {
+    const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(bookmark_.get(), column));
+    if (text == nullptr) return {};
+    return {text, static_cast<std::size_t>(sqlite3_column_bytes(bookmark_.get(), column))};
+  }
+
+  Result Failure() const {
+    return sqlite3_extended_errcode(db_) == SQLITE_READONLY_ROLLBACK ? Result::kHotJournal : Result::kFailed;
+  }
+
+  sqlite3* db_;
+  Statement children_;
+  Statement bookmark_;
+  std::vector<std::int64_t> roots_;
+  std::int64_t tags_ = 0;
+};
+
+Result Read(const std::string& path, OpenMode mode, const PlacesBookmarkReceiver& receive) {
+  sqlite3* opened = nullptr;
+  const int rc = mode == OpenMode::kImmutable
+                     ? sqlite3_open_v2(ImmutableUri(path).c_str(), &opened, SQLITE_OPEN_READONLY | SQLITE_OPEN_URI,
+                                       nullptr)
+                     : sqlite3_open_v2(path.c_str(), &opened,
+                                       mode == OpenMode::kReadOnly ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE,
+                                       nullptr);
+  Database db(opened);  // closed even when opening failed
+  if (rc != SQLITE_OK) return Result::kFailed;
+  sqlite3_extended_result_codes(db.get(), 1);
+  sqlite3_db_config(db.get(), SQLITE_DBCONFIG_DEFENSIVE, 1, nullptr);
+  // Firefox's bookmarks are in tables; a view of the same name runs what the file says.
+  sqlite3_db_config(db.get(), SQLITE_DBCONFIG_ENABLE_VIEW, 0, nullptr);
+  if (sqlite3_exec(db.get(), "PRAGMA query_only = ON; PRAGMA cell_size_check = ON; BEGIN", nullptr, nullptr,
+                   nullptr) != SQLITE_OK) {
+    return Result::kFailed;
+  }
+  // Both walks see the same snapshot: the transaction's.
+  TreeReader reader(db.get());
+  Result result = reader.Prepare();
+  if (result == Result::kRead) result = reader.Walk(nullptr);
+  if (result == Result::kRead) result = reader.Walk(&receive);
+  return result;
+}
+
+}  // namespace
+
+PlacesReadOutcome ReadPlacesBookmarks(const std::string& path, const PlacesBookmarkReceiver& receive) noexcept {
+  try {
+    const bool beside = NonEmptyFileExists(path + "-wal") || NonEmptyFileExists(path + "-journal");
+    Result result = Read(path, beside ? OpenMode::kReadOnly : OpenMode::kImmutable, receive);
+    if (result == Result::kHotJournal) result = Read(path, OpenMode::kReadWrite, receive);
+    switch (result) {
+      case Result::kRead: return PlacesReadOutcome::kRead;
+      case Result::kStopped: return PlacesReadOutcome::kStopped;
+      default: return PlacesReadOutcome::kUnreadable;
+    }
+  } catch (...) {
+    return PlacesReadOutcome::kUnreadable;
+  }
+}
+
+}  // namespace merkwandel::conversion

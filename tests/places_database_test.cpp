@@ -1,0 +1,248 @@
+// The reader of Firefox bookmark databases: which bookmarks it hands over and
+// in what order, files it can't read, and the files beside a database.
+#include <gtest/gtest.h>
+#include <sqlite3.h>
+
+#include <filesystem>
+#include <memory>
+#include <utility>
+#include <vector>
+
+#include "conversion/places_database.h"
+#include "tests/host_fixture.h"
+
+namespace merkwandel::testing {
+namespace {
+
+using conversion::PlacesReadOutcome;
+using Bookmarks = std::vector<std::pair<std::string, std::string>>;  // URL, title
+
+// The two tables as the Firefox of 2025 creates them (schema version 86).
+constexpr char kSchema[] =
+    "CREATE TABLE moz_bookmarks (  id INTEGER PRIMARY KEY, type INTEGER, fk INTEGER DEFAULT NULL, parent "
+    "INTEGER, position INTEGER, title LONGVARCHAR, keyword_id INTEGER, folder_type TEXT, dateAdded INTEGER, "
+    "lastModified INTEGER, guid TEXT, syncStatus INTEGER NOT NULL DEFAULT 0, syncChangeCounter INTEGER NOT "
+    "NULL DEFAULT 1);"
+    "CREATE TABLE moz_places (   id INTEGER PRIMARY KEY, url LONGVARCHAR, title LONGVARCHAR, rev_host "
+    "LONGVARCHAR, visit_count INTEGER DEFAULT 0, hidden INTEGER DEFAULT 0 NOT NULL, typed INTEGER DEFAULT 0 "
+    "NOT NULL, frecency INTEGER DEFAULT -1 NOT NULL, last_visit_date INTEGER , guid TEXT, foreign_count "
+    "INTEGER DEFAULT 0 NOT NULL, url_hash INTEGER DEFAULT 0 NOT NULL , description TEXT, preview_image_url "
+    "TEXT, site_name TEXT, origin_id INTEGER REFERENCES moz_origins(id), recalc_frecency INTEGER NOT NULL "
+    "DEFAULT 0, alt_frecency INTEGER, recalc_alt_frecency INTEGER NOT NULL DEFAULT 0);";
+// The roots; ids and positions are not in the order the roots are read.
+constexpr char kRoots[] =
+    "INSERT INTO moz_bookmarks (id, type, parent, position, title, guid) VALUES"
+    " (1, 2, 0, 0, '', 'root________'), (2, 2, 1, 0, 'menu', 'menu________'),"
+    " (3, 2, 1, 1, 'unfiled', 'unfiled_____'), (4, 2, 1, 2, 'tags', 'tags________'),"
+    " (5, 2, 1, 3, 'toolbar', 'toolbar_____'), (6, 2, 1, 4, 'mobile', 'mobile______');";
+
+struct CloseDatabase {
+  void operator()(sqlite3* db) const { sqlite3_close(db); }
+};
+using Database = std::unique_ptr<sqlite3, CloseDatabase>;
+
+Database OpenForWriting(const std::string& path) {
+  sqlite3* db = nullptr;
+  sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
+  return Database(db);
+}
+
+void Execute(sqlite3* db, const std::string& sql) {
+  ASSERT_EQ(sqlite3_exec(db, sql.c_str(), nullptr, nullptr, nullptr), SQLITE_OK) << sqlite3_errmsg(db);
+}
+
+class PlacesDatabaseTest : public ::testing::Test {
+ protected:
+  PlacesDatabaseTest() { std::filesystem::create_directory(folder_); }
+
+  // A database in WAL mode, as Firefox keeps it; closed, so that nothing is left beside it.
+  void Make(const std::string& sql) { Execute(OpenForWriting(path_).get(), "PRAGMA journal_mode = WAL;" + sql); }
+
+  // Reads the database at `path_`; the receiver asks to stop after `limit` bookmarks.
+  PlacesReadOutcome Read(std::size_t limit = SIZE_MAX) {
+    read_.clear();
+    return conversion::ReadPlacesBookmarks(path_, [&](std::string_view url, std::string_view title) {
+      read_.emplace_back(url, title);
+      return read_.size() < limit;
+    });
+  }
+
+  TempFolder temp_;
+  // A folder name with the characters a file URI escapes.
+  const std::string folder_ = temp_.path() + "/Profil #1 100% ?";
+  const std::string path_ = folder_ + "/places.sqlite";
+  Bookmarks read_;
+};
+
+struct TreeCase {
+  const char* name;
+  std::string sql;
+  Bookmarks expected;
+};
+
+const TreeCase kTrees[] = {
+    {"FirefoxOrderAndText",
+     std::string(kSchema) + kRoots +
+         "INSERT INTO moz_places (id, url) VALUES (1, 'https://a.example/?x=1&y=2'),"
+         " (2, 'place:sort=8&maxResults=10'), (3, 'https://c.example/'), (4, 'https://d.example/'),"
+         " (5, 'https://e.example/'), (6, 'https://f.example/'), (7, 'https://g.example/'),"
+         " (8, 'https://h.example/'), (9, 'https://i.example/'), (10, 'https://j.example/');"
+         "INSERT INTO moz_bookmarks (id, type, fk, parent, position, title) VALUES"
+         " (10, 1, 1, 2, 0, 'Q&A: Fragen & Antworten'), (11, 3, NULL, 2, 1, NULL),"
+         " (12, 2, NULL, 2, 3, 'Reisen'), (13, 1, 2, 2, 2, 'Meistbesucht'), (14, 1, 3, 2, 4, NULL),"
+         " (15, 1, 4, 2, 5, '&amp; wörtlich'),"
+         " (20, 1, 5, 12, 1, 'Gleicher Titel'), (21, 2, NULL, 12, 0, 'Tiefer'),"
+         " (22, 1, 6, 21, 0, 'Закладка – Википедия'),"
+         " (30, 1, 7, 5, 0, '東京 – ウィキペディア'),"
+         " (31, 2, NULL, 3, 0, 'Zweiter Ordner'), (32, 1, 8, 31, 0, 'Gleicher Titel'),"
+         " (33, 1, 9, 3, 1, 'ويكيبيديا 😀'),"
+         " (40, 2, NULL, 4, 0, 'lesen'), (41, 1, 1, 40, 0, NULL),"
+         " (50, 1, 10, 6, 0, 'Mobil'), (60, 1, 10, 1, 5, 'Neben den Wurzeln');",
+     {{"https://a.example/?x=1&y=2", "Q&A: Fragen & Antworten"},
+      {"place:sort=8&maxResults=10", "Meistbesucht"},
+      {"https://f.example/", "Закладка – Википедия"},
+      {"https://e.example/", "Gleicher Titel"},
+      {"https://c.example/", ""},
+      {"https://d.example/", "&amp; wörtlich"},
+      {"https://g.example/", "東京 – ウィキペディア"},
+      {"https://h.example/", "Gleicher Titel"},
+      {"https://i.example/", "ويكيبيديا 😀"},
+      {"https://j.example/", "Mobil"}}},
+    // An older database: no GUIDs, the roots named in a table of their own.
+    {"RootsByName",
+     "CREATE TABLE moz_bookmarks (id INTEGER PRIMARY KEY, type INTEGER, fk INTEGER DEFAULT NULL, parent "
+     "INTEGER, position INTEGER, title LONGVARCHAR, keyword_id INTEGER, folder_type TEXT, dateAdded INTEGER, "
+     "lastModified INTEGER);"
+     "CREATE TABLE moz_bookmarks_roots (root_name VARCHAR(16) UNIQUE, folder_id INTEGER);"
+     "CREATE TABLE moz_places (id INTEGER PRIMARY KEY, url LONGVARCHAR, title LONGVARCHAR);"
+     "INSERT INTO moz_bookmarks_roots VALUES ('places', 1), ('menu', 2), ('toolbar', 5), ('tags', 4),"
+     " ('unfiled', 3);"
+     "INSERT INTO moz_places (id, url) VALUES (1, 'https://a.example/'), (2, 'https://b.example/'),"
+     " (3, 'https://c.example/');"
+     "INSERT INTO moz_bookmarks (id, type, fk, parent, position, title) VALUES (1, 2, NULL, 0, 0, ''),"
+     " (2, 2, NULL, 1, 0, ''), (3, 2, NULL, 1, 1, ''), (4, 2, NULL, 1, 2, ''), (5, 2, NULL, 1, 3, ''),"
+     " (10, 1, 1, 3, 0, 'Weitere'), (11, 1, 2, 5, 0, 'Leiste'), (12, 1, 3, 2, 0, 'Menü'),"
+     " (13, 2, NULL, 4, 0, 'etikett'), (14, 1, 1, 13, 0, NULL);",
+     {{"https://c.example/", "Menü"}, {"https://b.example/", "Leiste"}, {"https://a.example/", "Weitere"}}},
+    // A damaged tree: the menu inside a folder of its own.
+    {"MenuInsideItself",
+     std::string(kSchema) + kRoots +
+         "INSERT INTO moz_places (id, url) VALUES (1, 'https://a.example/'), (2, 'https://b.example/');"
+         "INSERT INTO moz_bookmarks (id, type, fk, parent, position, title) VALUES"
+         " (10, 2, NULL, 2, 0, 'A'), (11, 1, 1, 10, 1, 'In A'), (12, 1, 2, 5, 0, 'Leiste');"
+         "UPDATE moz_bookmarks SET parent = 10 WHERE id = 2;",
+     {{"https://a.example/", "In A"}, {"https://b.example/", "Leiste"}}},
+    {"OnlyRoots", std::string(kSchema) + kRoots, {}},
+};
+
+class PlacesTreeTest : public PlacesDatabaseTest, public ::testing::WithParamInterface<TreeCase> {};
+
+TEST_P(PlacesTreeTest, HandsOverTheBookmarksInTheOrderOfFirefoxsExport) {
+  Make(GetParam().sql);
+  EXPECT_EQ(Read(), PlacesReadOutcome::kRead);
+  EXPECT_EQ(read_, GetParam().expected);
+  // Read alone, the file gets nothing beside it.
+  EXPECT_EQ(HostNames(folder_), std::vector<std::string>{"places.sqlite"});
+}
+
+INSTANTIATE_TEST_SUITE_P(Trees, PlacesTreeTest, ::testing::ValuesIn(kTrees),
+                         [](const auto& param) { return std::string(param.param.name); });
+
+TEST_F(PlacesDatabaseTest, StopsWhenTheReceiverAsksTo) {
+  Make(kTrees[0].sql);
+  EXPECT_EQ(Read(2), PlacesReadOutcome::kStopped);
+  EXPECT_EQ(read_, (Bookmarks{{"https://a.example/?x=1&y=2", "Q&A: Fragen & Antworten"},
+                              {"place:sort=8&maxResults=10", "Meistbesucht"}}));
+}
+
+// 3000 bookmarks in the menu, their moz_places rows written behind them, so
+// that damage there is met only after many bookmarks have been read.
+constexpr char kLargeMenu[] =
+    "WITH RECURSIVE n(value) AS (SELECT 1 UNION ALL SELECT value + 1 FROM n WHERE value < 3000)"
+    " INSERT INTO moz_bookmarks (id, type, fk, parent, position, title)"
+    " SELECT value + 100, 1, value, 2, value, 'Lesezeichen ' || value || hex(zeroblob(100)) FROM n;"
+    "WITH RECURSIVE n(value) AS (SELECT 1 UNION ALL SELECT value + 1 FROM n WHERE value < 3000)"
+    " INSERT INTO moz_places (id, url) SELECT value, 'https://example.org/' || value || hex(zeroblob(100)) FROM n;";
+
+struct Damage {
+  const char* name;
+  // Makes the file at the path given from a well-formed large database, or in its place.
+  void (*make)(const std::string& path);
+};
+
+const Damage kDamages[] = {
+    {"OtherProgramsDatabase",
+     [](const std::string& path) {
+       std::filesystem::remove(path);
+       Execute(OpenForWriting(path).get(), "CREATE TABLE cookies (name TEXT, value TEXT);");
+     }},
+    {"ViewsForTables",
+     [](const std::string& path) {
+       Execute(OpenForWriting(path).get(),
+               "ALTER TABLE moz_bookmarks RENAME TO b; CREATE VIEW moz_bookmarks AS SELECT * FROM b;");
+     }},
+    {"NoRoots",
+     [](const std::string& path) {
+       Execute(OpenForWriting(path).get(), "DELETE FROM moz_bookmarks WHERE type = 2;");
+     }},
+    {"Truncated",
+     [](const std::string& path) {
+       const std::string bytes = ReadHostFile(path);
+       WriteHostFile(path, bytes.substr(0, bytes.size() * 3 / 4));
+     }},
+    {"BytesOverwritten",
+     [](const std::string& path) {
+       std::string bytes = ReadHostFile(path);
+       bytes.replace(bytes.size() * 3 / 4, 4096, 4096, '\xA5');
+       WriteHostFile(path, bytes);
+     }},
+};
+
+class DamagedPlacesTest : public PlacesDatabaseTest, public ::testing::WithParamInterface<Damage> {};
+
+TEST_P(DamagedPlacesTest, IsUnreadableAndHandsOverNothing) {
+  Make(std::string(kSchema) + kRoots + kLargeMenu);
+  GetParam().make(path_);
+  EXPECT_EQ(Read(), PlacesReadOutcome::kUnreadable);
+  EXPECT_EQ(read_.size(), 0u);
+}
+
+INSTANTIATE_TEST_SUITE_P(Files, DamagedPlacesTest, ::testing::ValuesIn(kDamages),
+                         [](const auto& param) { return std::string(param.param.name); });
+
+TEST_F(PlacesDatabaseTest, ReadsTheWalBesideTheFileAndChangesNeitherFile) {
+  Database writer = OpenForWriting(path_);
+  Execute(writer.get(), std::string("PRAGMA journal_mode = WAL; PRAGMA wal_autocheckpoint = 0;") + kSchema + kRoots +
+                            "INSERT INTO moz_places (id, url) VALUES (1, 'https://a.example/');"
+                            "INSERT INTO moz_bookmarks (id, type, fk, parent, position, title) VALUES"
+                            " (10, 1, 1, 2, 0, 'Nur im WAL');");
+  const std::string database = ReadHostFile(path_);
+  const std::string wal = ReadHostFile(path_ + "-wal");
+  ASSERT_GT(wal.size(), 0u);
+
+  EXPECT_EQ(Read(), PlacesReadOutcome::kRead);
+  EXPECT_EQ(read_, (Bookmarks{{"https://a.example/", "Nur im WAL"}}));
+  EXPECT_EQ(ReadHostFile(path_), database);
+  EXPECT_EQ(ReadHostFile(path_ + "-wal"), wal);
+}
+
+TEST_F(PlacesDatabaseTest, RollsBackAJournalLeftByAnUnfinishedWrite) {
+  // A copy taken while a large write was under way: the file holds part of
+  // it, the journal what it replaced.
+  const std::string original = temp_.path() + "/original.sqlite";
+  Database writer = OpenForWriting(original);
+  Execute(writer.get(), std::string(kSchema) + kRoots +
+                            "INSERT INTO moz_places (id, url) VALUES (5000, 'https://a.example/');"
+                            "INSERT INTO moz_bookmarks (id, type, fk, parent, position, title) VALUES"
+                            " (10, 1, 5000, 2, 0, 'Vorher');"
+                            "PRAGMA cache_size = 1; BEGIN;" + kLargeMenu);
+  WriteHostFile(path_, ReadHostFile(original));
+  WriteHostFile(path_ + "-journal", ReadHostFile(original + "-journal"));
+  Execute(writer.get(), "ROLLBACK;");
+
+  EXPECT_EQ(Read(), PlacesReadOutcome::kRead);
+  EXPECT_EQ(read_, (Bookmarks{{"https://a.example/", "Vorher"}}));
+}
+
+}  // namespace
+}  // namespace merkwandel::testing
