@@ -103,12 +103,11 @@ std::optional<std::uint32_t> Win32FileSystem::Attributes(const std::string& path
 
 bool Win32FileSystem::MakeSureDirectoryPathExists(const std::string& path) {
   // Each part up to a "\" is a folder to make; what follows the last "\" is
-  // a file's name and is not made. A folder that is there already is fine,
-  // a file in its place is not.
+  // a file's name and is not made. A folder that is there already is fine
+  // (so is the part up to a doubled "\"), a file in its place is not.
   const std::wstring wide = Wide(path);
   for (auto end = wide.find(L'\\', RootLength(wide)); end != std::wstring::npos;
        end = wide.find(L'\\', end + 1)) {
-    if (wide[end - 1] == L'\\') continue;  // a doubled "\": no folder between
     // The folder with its "\" and the NUL must fit into MAX_PATH units; the
     // folders along the path before it stay made.
     if (end + 2 > MAX_PATH) {
