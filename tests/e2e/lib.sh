@@ -49,10 +49,8 @@ prepare_prefix() {
 probe() { "$wine" "$win64/merkwandel-probe.exe" "$@" | tr -d '\r'; }
 
 # The program inside Wine's desktop window, which draws frames and captions.
-# Wine's explorer by its full path: a bare "explorer" would be looked for in
-# the current directory first.
 start_program() {
-  "$wine" 'C:\windows\explorer.exe' "/desktop=$MERKWANDEL_DESKTOP,1024x768" "$win64/merkwandel.exe" \
+  "$wine" explorer "/desktop=$MERKWANDEL_DESKTOP,1024x768" "$win64/merkwandel.exe" \
     >>"$out/program.log" 2>&1 &
 }
 

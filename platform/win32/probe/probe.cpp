@@ -11,7 +11,8 @@
 //   probe wait-gone [SECONDS]      wait until the main window is gone
 //   probe windows                  list the visible top-level windows
 //   probe running NAME.exe         succeed while a process of that name runs
-//   probe set NAME TEXT            set the text of the control NAME (a name of the design)
+//   probe set NAME TEXT            set the text of the control NAME (a name of the design),
+//                                  the caret behind it as after typing
 //   probe click NAME               click the control NAME; returns at once
 //   probe click-timed NAME TITLE [SECONDS]  click the control NAME, wait for the
 //                                  message box TITLE, print the milliseconds in between
@@ -510,6 +511,9 @@ int ControlOrDialogCommand(const std::string& command, int argc, char** argv) {
     if (control == nullptr) return 1;
     if (command == "set") {
       SendMessageW(control, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(Wide(argv[3]).c_str()));
+      const LRESULT end = SendMessageW(control, WM_GETTEXTLENGTH, 0, 0);
+      SendMessageW(control, EM_SETSEL, static_cast<WPARAM>(end), end);
+      SendMessageW(control, EM_SCROLLCARET, 0, 0);
     } else {
       PostMessageW(control, BM_CLICK, 0, 0);
     }
