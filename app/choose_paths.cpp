@@ -1,5 +1,7 @@
 #include "app/choose_paths.h"
 
+#include "platform/common/unicode.h"
+
 #include "system/browse_folders_2k.h"
 #include "system/com_dlg_dll.h"
 #include "system/dateiexistenz.h"
@@ -20,9 +22,10 @@ void ChooseBookmarkFile(Root& root) try {
       kBookmarkFilter, kBookmarkDefaultExt);
 
   if (folder.empty() || folder.back() != '\\') folder += '\\';
-  // A choice of fewer than five characters in all, such as "C:\a", is not taken.
+  // A choice of fewer than five characters in all, such as "C:\a", is not
+  // taken; characters as Windows counts them, in UTF-16 units.
   const std::string path = folder + name;
-  if (path.size() >= 5 && !name.empty()) root.SetText(Field::tHypertext, path);
+  if (unicode::Utf16Length(path) >= 5 && !name.empty()) root.SetText(Field::tHypertext, path);
 } catch (...) {
   // Out of memory: the field keeps its text, and nothing leaves the click.
 }

@@ -8,8 +8,8 @@
 
 namespace merkwandel::app {
 
-// The texts of the file choice (ANSI).
-inline constexpr char kOpenDialogTitle[] = "Datei \xF6" "ffnen";
+// The texts of the file choice.
+inline constexpr char kOpenDialogTitle[] = "Datei öffnen";
 inline constexpr char kBookmarkFilter[] = "Hypertextdokumente|*.htm; *.html|Alle Dateitypen|*.*";
 inline constexpr char kBookmarkDefaultExt[] = "htm";
 

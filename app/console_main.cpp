@@ -3,8 +3,8 @@
 // Runs exactly the conversion that "Starten" runs, on the host backend: the
 // two arguments go into the two path fields, each message box is printed as
 // one line "<icon>: <text>" and the Explorer start as "explorer: <command
-// line>". Arguments and output are UTF-8; the program's own texts are ANSI
-// (Windows-1252) in between.
+// line>". Arguments and output are UTF-8, as the program's texts are; an
+// argument's bytes that are not UTF-8 are read as Windows-1252 characters.
 //
 // Paths without drive letter are host paths. MERKWANDEL_DRIVES maps drive
 // letters to host folders for Windows paths, as in "C=/srv/c;D=/mnt/d".
@@ -14,7 +14,7 @@
 
 #include "app/root.h"
 #include "conversion/conversion_run.h"
-#include "platform/common/ansi.h"
+#include "platform/common/unicode.h"
 #include "platform/host/host_platform.h"
 
 namespace {
@@ -53,17 +53,17 @@ int main(int argc, char** argv) {
   MapDrives(platform.HostFiles(), std::getenv("MERKWANDEL_DRIVES"));
   auto& ui = platform.HostUi();
   ui.onMessage = [](const merkwandel::platform::host::ShownMessage& message) {
-    std::printf("%s: %s\n", IconName(message.icon), merkwandel::ansi::ToUtf8(message.text).c_str());
+    std::printf("%s: %s\n", IconName(message.icon), message.text.c_str());
     std::fflush(stdout);
   };
-  ui.onProcessStart = [](const std::string& commandLine) {
-    std::printf("explorer: %s\n", merkwandel::ansi::ToUtf8(commandLine).c_str());
+  ui.onProcessStart = [](const merkwandel::platform::host::StartedProcess& process) {
+    std::printf("explorer: %s\n", process.commandLine.c_str());
     std::fflush(stdout);
   };
 
   merkwandel::app::Root root(platform);
-  root.SetText(merkwandel::app::Field::tHypertext, merkwandel::ansi::FromUtf8(argv[1]));
-  root.SetText(merkwandel::app::Field::tFavoriten, merkwandel::ansi::FromUtf8(argv[2]));
+  root.SetText(merkwandel::app::Field::tHypertext, merkwandel::unicode::RepairUtf8(argv[1]));
+  root.SetText(merkwandel::app::Field::tFavoriten, merkwandel::unicode::RepairUtf8(argv[2]));
   merkwandel::conversion::RunConversion(root);
   return 0;
 }

@@ -27,10 +27,10 @@ inline constexpr std::array<Control, 5> kInputControls = {
     Control::tFavoriten};
 
 inline constexpr char kCaption[] = "Merkwandel";
-// The design texts of the two path fields (ANSI).
+// The design texts of the two path fields.
 inline constexpr char kDesignHypertext[] =
-    "E:\\Eigene Dateien\\Vollst\xE4ndige Lesezeichen (Mozilla Firefox) 6.html";
-inline constexpr char kDesignFavoriten[] = "D:\\Eigene Dateien\\Arbeitsoberfl\xE4" "che\\Favoriten";
+    "E:\\Eigene Dateien\\Vollständige Lesezeichen (Mozilla Firefox) 6.html";
+inline constexpr char kDesignFavoriten[] = "D:\\Eigene Dateien\\Arbeitsoberfläche\\Favoriten";
 
 class Root {
  public:

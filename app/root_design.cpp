@@ -41,7 +41,7 @@ FormDesign BuildDesign() {
   at(RootControl::tHypertext) =
       Make("tHypertext", ControlKind::kTextBox, 1395, 630, 4560, 315, 2, kDesignHypertext);
   at(RootControl::Label2) = Make("Label2", ControlKind::kLabel, 1410, 1125, 3105, 210, 3,
-                                 "&Favoritenordner f\xFCr Internet Explorer:");
+                                 "&Favoritenordner für Internet Explorer:");
   at(RootControl::bFavoriten) =
       Make("bFavoriten", ControlKind::kCommandButton, 6075, 1395, 550, 315, 4, "...");
   at(RootControl::tFavoriten) =

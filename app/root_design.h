@@ -32,11 +32,11 @@ inline constexpr std::size_t kRootControlCount = 13;
 
 constexpr std::size_t IndexOf(RootControl control) { return static_cast<std::size_t>(control); }
 
-// The text of Label3 (ANSI), its last character a blank.
+// The text of Label3, its last character a blank.
 inline constexpr char kDescription[] =
-    "M\xF6glicherweise m\xF6" "chten Sie die Firefox Lesezeichen auch im Internet Explorer "
-    "verwenden. Jedoch k\xF6nnen Sie die Eintr\xE4ge in den Favoriten ausschlie\xDF" "lich "
-    "importieren. Mit diesem Tool k\xF6nnen Sie die Lesezeichen von Mozilla Firefox exportieren "
+    "Möglicherweise möchten Sie die Firefox Lesezeichen auch im Internet Explorer "
+    "verwenden. Jedoch können Sie die Einträge in den Favoriten ausschließlich "
+    "importieren. Mit diesem Tool können Sie die Lesezeichen von Mozilla Firefox exportieren "
     "und erstellen automatisch Url-Dateien in dem Favoritenordner vom Internet Explorer. ";
 
 const platform::FormDesign& RootDesign();

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <optional>
 
-#include "platform/common/ansi.h"
+#include "platform/common/unicode.h"
 #include "platform/common/windows_path.h"
 
 namespace merkwandel::conversion {
@@ -59,6 +59,17 @@ std::optional<Reference> ReadReference(std::string_view text) {
   return Reference{static_cast<char32_t>(value), i + 1};
 }
 
+// A character a numeric reference may stand for.
+bool IsDecodable(char32_t c) { return c != 0 && (c < 0xD800 || c > 0xDFFF) && c <= 0x10FFFF; }
+
+// Characters beyond ASCII that a shortcut name leaves out: the C1 control
+// characters and the bidirectional embeddings, overrides and isolates, with
+// which a name would show in another order than it has (and disguise what a
+// file is).
+bool IsLeftOutOfName(char32_t c) {
+  return c <= 0x9F || (c >= 0x202A && c <= 0x202E) || (c >= 0x2066 && c <= 0x2069);
+}
+
 }  // namespace
 
 EntryParts ReadEntry(std::string_view entry) {
@@ -97,11 +108,9 @@ EntryParts ReadEntry(std::string_view entry) {
   return EntryParts{std::string(*href), std::string(entry.substr(i))};
 }
 
-std::string DecodeTitle(std::string_view rawTitle, platform::Encoding& encoding) {
-  // One pass does both steps: a character reference consists of ASCII
-  // characters only, and converting UTF-8 neither makes nor changes ASCII
-  // characters, so the references are the same before the conversion and
-  // after it. Runs of plain ASCII characters are copied whole.
+std::string DecodeTitle(std::string_view rawTitle) {
+  // One pass, so that nothing is decoded twice. Runs of plain ASCII
+  // characters are copied whole.
   std::string decoded;
   decoded.reserve(rawTitle.size());
   std::size_t i = 0;
@@ -114,38 +123,51 @@ std::string DecodeTitle(std::string_view rawTitle, platform::Encoding& encoding)
     i = run;
     if (i == rawTitle.size()) break;
     if (rawTitle[i] == '&') {
-      if (const auto reference = ReadReference(rawTitle.substr(i))) {
-        if (const auto converted = encoding.AnsiFromUnicode(reference->codePoint)) {
-          decoded.push_back(static_cast<char>(*converted));
-          i += reference->length;
-          continue;
-        }
+      const auto reference = ReadReference(rawTitle.substr(i));
+      if (reference && IsDecodable(reference->codePoint)) {
+        unicode::AppendUtf8(decoded, reference->codePoint);
+        i += reference->length;
+      } else {
+        decoded.push_back('&');
+        ++i;
       }
-    } else if (const auto sequence = ansi::DecodeUtf8(rawTitle.substr(i))) {
-      if (const auto converted = encoding.AnsiFromUnicode(sequence->codePoint)) {
-        decoded.push_back(static_cast<char>(*converted));
-        i += sequence->length;
-        continue;
-      }
+    } else if (const auto sequence = unicode::DecodeUtf8(rawTitle.substr(i))) {
+      decoded.append(rawTitle.substr(i, sequence->length));
+      i += sequence->length;
+    } else {
+      unicode::AppendUtf8(decoded, unicode::FromWindows1252(static_cast<unsigned char>(rawTitle[i])));
+      ++i;
     }
-    decoded.push_back(rawTitle[i]);
-    ++i;
   }
   return decoded;
 }
 
 std::string ShortcutName(std::string_view title) {
-  std::string name(std::min(title.size(), kMaxNameLength), '\0');
-  std::size_t length = 0;
-  for (std::size_t i = 0; i < title.size() && length < kMaxNameLength; ++i) {
-    const char c = title[i];
-    if (c == '\\' || c == '/') {
-      name[length++] = '-';
-    } else if (!winpath::IsForbiddenInName(static_cast<unsigned char>(c))) {
-      name[length++] = c;
+  std::string name;
+  name.reserve(std::min(title.size(), 4 * kMaxNameLength));
+  std::size_t characters = 0;
+  std::size_t i = 0;
+  while (i < title.size() && characters < kMaxNameLength) {
+    const auto byte = static_cast<unsigned char>(title[i]);
+    if (byte < 0x80) {
+      ++i;
+      if (byte == '\\' || byte == '/') {
+        name.push_back('-');
+        ++characters;
+      } else if (!winpath::IsForbiddenInName(byte) && byte != 0x7F) {
+        name.push_back(static_cast<char>(byte));
+        ++characters;
+      }
+      continue;
+    }
+    const auto sequence = unicode::DecodeUtf8(title.substr(i));
+    const char32_t c = sequence ? sequence->codePoint : unicode::FromWindows1252(byte);
+    i += sequence ? sequence->length : 1;
+    if (!IsLeftOutOfName(c)) {
+      unicode::AppendUtf8(name, c);
+      ++characters;
     }
   }
-  name.resize(length);
   if (winpath::IsReservedDeviceName(name)) name.insert(0, "_");
   return name;
 }

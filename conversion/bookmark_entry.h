@@ -6,19 +6,18 @@
 #include <string>
 #include <string_view>
 
-#include "platform/platform.h"
-
 namespace merkwandel::conversion {
 
 // The longest URL written into a shortcut: the longest Internet Explorer opens.
 inline constexpr std::size_t kMaxUrlLength = 2083;
-// The longest shortcut name, without ".url" (and without a "_" put in front
-// of a device name).
+// The longest shortcut name in characters (a character outside the Basic
+// Multilingual Plane counts as one), without ".url" and without a "_" put in
+// front of a device name.
 inline constexpr std::size_t kMaxNameLength = 49;
 
 struct EntryParts {
   std::string url;    // as it stands in the file
-  std::string title;  // raw: still UTF-8 and escaped as the browser wrote it
+  std::string title;  // raw: the bytes and references as the browser wrote them
 };
 
 // Reads the bookmark of `entry`, which starts with the bookmark's own start
@@ -30,17 +29,23 @@ struct EntryParts {
 // end. When the tag does not close, or HREF has no value, both are empty.
 EntryParts ReadEntry(std::string_view entry);
 
-// The title's text in the ANSI code page: every UTF-8 sequence whose
-// character the code page holds becomes that character (any other stays as
-// it arrived), then the references "&amp;", "&lt;", "&gt;", "&quot;",
-// "&#39;", "&apos;" and numeric ones ("&#252;", "&#xFC;") whose character the
-// code page holds become their characters.
-std::string DecodeTitle(std::string_view rawTitle, platform::Encoding& encoding);
+// The title's text as UTF-8: every valid UTF-8 sequence stays as it is, and
+// every byte that is not part of one is read as its Windows-1252 character
+// (a file saved in the ANSI code page). The references "&amp;", "&lt;",
+// "&gt;", "&quot;", "&#39;" and "&apos;" become their characters, and so
+// does a numeric one ("&#1058;", "&#x422;") whatever the script, except for
+// 0, surrogates and values above U+10FFFF, which stay as written. Each
+// reference is decoded once: "&amp;lt;" gives "&lt;".
+std::string DecodeTitle(std::string_view rawTitle);
 
-// The name of the shortcut file for a title, without folder and ".url": "\"
-// and "/" become "-"; < > : " | ? * and the control characters are removed;
-// a longer name is cut to its first 49 characters; a reserved device name
-// gets "_" in front. Empty when nothing is left.
+// The name of the shortcut file for a title (UTF-8), without folder and
+// ".url", in this order: "\" and "/" become "-"; < > : " | ? *, the control
+// characters U+0000-U+001F and U+007F-U+009F and the bidirectional controls
+// U+202A-U+202E and U+2066-U+2069 (with which a name shows backwards) are
+// removed; a longer name is cut to its first 49 characters, never inside
+// one; a reserved device name gets "_" in front. Nothing else changes. A
+// byte that is not valid UTF-8 counts as its Windows-1252 character. Empty
+// when nothing is left.
 std::string ShortcutName(std::string_view title);
 
 // The content of a shortcut file: two lines, each ended by CR LF.

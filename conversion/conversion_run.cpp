@@ -84,7 +84,11 @@ void RunConversion(app::Root& root) {
   const std::size_t count = root.DirFiles.ListCount();
   if (count == 0) return;
   show(ReportText(count), MessageIcon::kInformation);
-  ui.StartProcess("Explorer.exe " + root.Text(Field::tFavoriten));
+  // By its full path: a program started by its name alone is looked for in
+  // the current directory first.
+  const std::string windows = ui.WindowsFolder();
+  if (windows.empty()) return;
+  ui.StartProcess(windows + "\\explorer.exe", "Explorer.exe " + root.Text(Field::tFavoriten));
   ui.PumpEvents();
 }
 

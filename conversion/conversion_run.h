@@ -2,7 +2,9 @@
 // end. It checks the two paths, creates a missing target folder, locks the
 // input controls, reads the bookmark file and writes one shortcut per
 // bookmark, waits one second, counts the files in the target folder,
-// unlocks, reports the count and opens Explorer on the folder.
+// unlocks, reports the count and opens Explorer on the folder: the
+// explorer.exe of the Windows folder, never one found elsewhere (beside the
+// bookmark file, which the open dialog makes the current directory).
 #pragma once
 
 #include <cstddef>
@@ -12,9 +14,9 @@
 
 namespace merkwandel::conversion {
 
-// The run's message texts (ANSI), exactly as shown, trailing blanks included.
+// The run's message texts, exactly as shown, trailing blanks included.
 inline constexpr char kFolderNotCreated[] =
-    "Der Zielordner f\xFCr den Import der Favoriten konnte nicht erstellt werden.    ";
+    "Der Zielordner für den Import der Favoriten konnte nicht erstellt werden.    ";
 inline constexpr char kNotFound[] =
     "Entweder konnte der Zielordner oder die Datei mit Lesezeichen nicht gefunden werden.    ";
 std::string ReportText(std::size_t count);

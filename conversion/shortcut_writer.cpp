@@ -16,7 +16,7 @@ bool ShortcutWriter::HandleLineEnd(std::string_view entry) {
 
   const EntryParts parts = ReadEntry(entry);
   if (parts.url.empty() || parts.url.size() > kMaxUrlLength) return false;
-  const std::string name = ShortcutName(DecodeTitle(parts.title, root_.Platform().Text()));
+  const std::string name = ShortcutName(DecodeTitle(parts.title));
   if (name.empty()) return false;
   std::string path;
   path.reserve(folder.size() + name.size() + 4);

@@ -68,13 +68,19 @@ std::string BrowseFolder(platform::ShellAutomation& shell, const platform::Shell
   }
 
   // A drive's displayed name holds its letter before a colon, as in
-  // "Lokaler Datentr\xE4ger (C:)": the drive's root is the answer, whatever
-  // the lookup gave.
+  // "Lokaler Datenträger (C:)": the drive's root is the answer, whatever
+  // the lookup gave. The letter is the whole character in front of the
+  // colon, however many bytes it takes.
   try {
     if (title) {
       const auto colon = title->find(':');
       if (colon != std::string::npos && colon >= 1) {
-        path = std::string(1, (*title)[colon - 1]) + ":\\";
+        std::size_t letter = colon - 1;
+        auto continues = [&](std::size_t at) {
+          return (static_cast<unsigned char>((*title)[at]) & 0xC0) == 0x80;
+        };
+        while (letter > 0 && colon - letter < 4 && continues(letter)) --letter;
+        path = title->substr(letter, colon - letter) + ":\\";
       }
     }
   } catch (...) {

@@ -9,9 +9,8 @@
 
 namespace merkwandel::system_helpers {
 
-// The text the dialog shows above its tree (ANSI).
-inline constexpr char kBrowseFolderTitle[] =
-    "Bitte w\xE4hlen Sie den gew\xFCnschten Zielordner ...";
+// The text the dialog shows above its tree.
+inline constexpr char kBrowseFolderTitle[] = "Bitte wählen Sie den gewünschten Zielordner ...";
 
 // BIF_RETURNONLYFSDIRS: only folders of the file system can be confirmed.
 inline constexpr std::int32_t kBrowseOnlyFileSystemFolders = 1;

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "platform/common/unicode.h"
+
 namespace merkwandel::system_helpers {
 
 std::uint32_t FileDialogFlags(std::int16_t mode) {
@@ -25,7 +27,8 @@ std::string ShowFileDialog(platform::CommonDialogs& dialogs, std::uintptr_t owne
                            const std::string& fileName, const std::string& filter,
                            const std::string& defaultExt, std::int16_t mode) {
   // The initial name needs room for its NUL; a longer one is not cut to fit.
-  if (fileName.size() >= kFileNameBufferSize) return std::string();
+  const std::size_t units = unicode::Utf16Length(fileName);
+  if (units >= kFileNameBufferSize) return std::string();
   try {
     platform::FileDialogRecord record;
     record.structSize = platform::kFileDialogRecordSize;
@@ -33,7 +36,7 @@ std::string ShowFileDialog(platform::CommonDialogs& dialogs, std::uintptr_t owne
     record.filter = ConvertFilter(filter);
     record.filterIndex = 1;
     record.file = fileName;
-    record.file.resize(kFileNameBufferSize, '\0');
+    record.file.append(kFileNameBufferSize - units, '\0');
     record.maxFile = static_cast<std::uint32_t>(kFileNameBufferSize);
     record.initialDir = folder;
     record.title = title;

@@ -11,8 +11,8 @@
 
 namespace merkwandel::system_helpers {
 
-// The file-name buffer, in characters, the terminating NUL included: the
-// longest path a dialog can hand back has one character less (MAX_PATH).
+// The file-name buffer, in UTF-16 code units, the terminating NUL included:
+// the longest path a dialog can hand back has one unit less (MAX_PATH).
 inline constexpr std::size_t kFileNameBufferSize = 260;
 
 // The dialog's flags for `mode`: 0 opens an existing file, 1 saves with a

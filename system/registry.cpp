@@ -1,7 +1,8 @@
 #include "system/registry.h"
 
 #include <exception>
-#include <limits>
+
+#include "platform/common/unicode.h"
 
 namespace merkwandel::system_helpers {
 namespace {
@@ -47,24 +48,30 @@ bool ReadRegistryValue(platform::Registry& registry, std::uint32_t rootKey,
     case platform::kRegSz:
     case platform::kRegExpandSz:
     case platform::kRegMultiSz: {
-      // One blank more than the registry may fill, so the text always ends in
-      // at least one blank.
-      // A size that leaves no room for the blank, or no memory for the
-      // buffer, can't be read.
-      if (size == std::numeric_limits<std::uint32_t>::max()) return false;
-      std::string buffer;
+      // A buffer of UTF-16 units, every one a blank, one unit more than the
+      // registry may fill, so the text always ends in at least one blank.
+      // The units are kept as the registry writes them: little-endian bytes.
+      const std::size_t units = (std::size_t{size} + 1) / 2 + 1;
       try {
-        buffer.assign(std::size_t{size} + 1, ' ');
-      } catch (const std::exception&) {  // std::bad_alloc, std::length_error
+        std::string bytes;
+        bytes.reserve(2 * units);
+        for (std::size_t k = 0; k < units; ++k) bytes.append(" \0", 2);
+        std::uint32_t capacity = size;
+        if (key.Query(valueName, nullptr, reinterpret_cast<unsigned char*>(bytes.data()),
+                      &capacity) != platform::kErrorSuccess) {
+          return false;
+        }
+        // The whole buffer: the value's own zero becomes a zero character.
+        std::u16string text(units, u' ');
+        for (std::size_t k = 0; k < units; ++k) {
+          text[k] = static_cast<char16_t>(static_cast<unsigned char>(bytes[2 * k]) |
+                                          (static_cast<unsigned char>(bytes[2 * k + 1]) << 8));
+        }
+        value = unicode::FromUtf16(text);
+        return true;
+      } catch (const std::exception&) {  // no memory for the buffer: can't be read
         return false;
       }
-      std::uint32_t capacity = size;
-      if (key.Query(valueName, nullptr, reinterpret_cast<unsigned char*>(buffer.data()),
-                    &capacity) != platform::kErrorSuccess) {
-        return false;
-      }
-      value = std::move(buffer);
-      return true;
     }
     case platform::kRegBinary:
     case platform::kRegDword: {

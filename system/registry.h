@@ -11,15 +11,16 @@
 
 namespace merkwandel::system_helpers {
 
-// What a read delivers: nothing yet, a text (ANSI) or a 32-bit signed number.
+// What a read delivers: nothing yet, a text (UTF-8) or a 32-bit signed number.
 using RegistryValue = std::variant<std::monostate, std::string, std::int32_t>;
 
 // Opens `keyPath` below the predefined key `rootKey` and reads `valueName`.
 //
-// - REG_SZ, REG_EXPAND_SZ (not expanded) and REG_MULTI_SZ deliver a text of
-//   size + 1 characters, size being the value's size in bytes: the stored
-//   bytes, with the value's own zero(s) where it has them, then blanks, at
-//   least one. Callers cut the text at its first zero.
+// - REG_SZ, REG_EXPAND_SZ (not expanded) and REG_MULTI_SZ deliver the
+//   UTF-8 form of a buffer of ceil(size / 2) + 1 UTF-16 units, size being
+//   the value's size in bytes: the stored units, with the value's own
+//   zero(s) where it has them, then blanks, at least one. Callers cut the
+//   text at its first zero.
 // - REG_BINARY and REG_DWORD deliver the first four bytes as a little-endian
 //   signed number; shorter data fills only the low bytes. Longer data fails.
 // - Any other type delivers nothing and still answers true.

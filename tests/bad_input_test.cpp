@@ -62,7 +62,9 @@ struct Row {
 
 std::string W(const std::string& t) { return "w:" + t; }
 std::string E(const std::string& t) { return "e:" + t; }
-std::string I(std::size_t n) { return "i:" + conversion::ReportText(n); }
+std::string I(std::size_t n) {
+  return "i:Es wurden " + std::to_string(n) + " Favoriten aus der Firefox Lesezeichendatei exportiert.    ";
+}
 
 class BadInputTest : public BadInputFixture, public ::testing::WithParamInterface<Row> {};
 
@@ -116,8 +118,9 @@ std::string Utf16WithBom(const std::string& ascii) {
   return bytes;
 }
 
-const std::string kNotFound = conversion::kNotFound;
-const std::string kNotCreated = conversion::kFolderNotCreated;
+const std::string kNotFound =
+    "Entweder konnte der Zielordner oder die Datei mit Lesezeichen nicht gefunden werden.    ";
+const std::string kNotCreated = "Der Zielordner für den Import der Favoriten konnte nicht erstellt werden.    ";
 
 INSTANTIATE_TEST_SUITE_P(
     BookmarkPath, BadInputTest,
@@ -248,13 +251,15 @@ INSTANTIATE_TEST_SUITE_P(
             {I(7)},
             {{"..-.url", "*"}, {"-.url", "*"}, {"C.url", "*"}, {"_CON.url", "*"}, {"_nul.txt.url", "*"},
              {"_COM1.url", "*"}, {"..-..-..-Daneben.url", "*"}}},
-        Row{"EqualAfterCleaning",
+        // Equal once cleaned, and in any script equal but for letter case:
+        // one file, named as first written, with the later bookmark.
+        Row{"EqualAfterCleaningOrInLetterCase",
             [](auto& f) {
-              f.WriteSource(ExportFile({BookmarkLine("http://alt/", "a:b"), BookmarkLine("http://mitte/", "x"),
-                                        BookmarkLine("http://neu/", "a|b")}));
+              f.WriteSource(ExportFile({BookmarkLine("http://alt/", "Твіттер: Все"), BookmarkLine("http://mitte/", "x"),
+                                        BookmarkLine("http://neu/", "ТВІТТЕР| ВСЕ")}));
             },
             {I(2)},
-            {{"ab.url", "[InternetShortcut]\r\nURL=http://neu/\r\n"}, {"x.url", "*"}}}),
+            {{"Твіттер Все.url", "[InternetShortcut]\r\nURL=http://neu/\r\n"}, {"x.url", "*"}}}),
     [](const auto& param) { return std::string(param.param.name); });
 
 }  // namespace

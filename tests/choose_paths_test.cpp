@@ -63,7 +63,7 @@ TEST_F(ChoosePathsTest, OpensTheDialogOwnedByTheWindowWithItsTexts) {
   EXPECT_FALSE(dialogs_.calls[0].save);
   const auto& record = Record();
   EXPECT_EQ(record.owner, 0x4711u);
-  EXPECT_EQ(record.title, "Datei \xF6" "ffnen");
+  EXPECT_EQ(record.title, "Datei öffnen");
   EXPECT_EQ(record.initialDir, "C:\\Daten\\Mozilla\\");
   EXPECT_EQ(record.filter,
             "Hypertextdokumente\0*.htm; *.html\0Alle Dateitypen\0*.*\0\0"s);
@@ -134,6 +134,7 @@ INSTANTIATE_TEST_SUITE_P(
                    "C:\\Arbeit\\export.htm"},
         ChoiceCase{"FileInADriveRoot", HostCommonDialogs::Choose("D:\\b.html"), "D:\\b.html"},
         ChoiceCase{"FourCharacters", HostCommonDialogs::Choose("C:\\a"), kBefore},
+        ChoiceCase{"FourCharactersFiveBytes", HostCommonDialogs::Choose("C:\\ж"), kBefore},
         ChoiceCase{"FiveCharacters", HostCommonDialogs::Choose("C:\\ab"), "C:\\ab"},
         ChoiceCase{"LongProfilePath",
                    HostCommonDialogs::Choose(

@@ -5,16 +5,18 @@ console=$1
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 
-printf '<!DOCTYPE NETSCAPE-Bookmark-file-1>\r\n<DL><p>\r\n<DT><A HREF="http://a.example/">B\xc3\xbccher</A>\r\n<DT><A HREF="http://b.example/">Zwei</A>\r\n</DL>\r\n' > "$work/bookmarks.html"
+mkdir "$work/Закладки Łódź"
+printf '<!DOCTYPE NETSCAPE-Bookmark-file-1>\r\n<DL><p>\r\n<DT><A HREF="http://a.example/">Твіттер Ελλάδα 😀</A>\r\n<DT><A HREF="http://b.example/">Zwei</A>\r\n</DL>\r\n' > "$work/Закладки Łódź/bookmarks.html"
 
 fail() { echo "FAIL: $*"; exit 1; }
 
 # A drive letter mapped to a host folder; the target folder is created.
-out=$(MERKWANDEL_DRIVES="X=$work" "$console" 'X:\bookmarks.html' 'X:\Favoriten\Import')
-expected=$'information: Es wurden 2 Favoriten aus der Firefox Lesezeichendatei exportiert.    \nexplorer: Explorer.exe X:\\Favoriten\\Import\\'
+# Paths and names in any script go in and come out as they are.
+out=$(MERKWANDEL_DRIVES="X=$work" "$console" 'X:\Закладки Łódź\bookmarks.html' 'X:\Избранное ✓\Import')
+expected=$'information: Es wurden 2 Favoriten aus der Firefox Lesezeichendatei exportiert.    \nexplorer: Explorer.exe X:\\Избранное ✓\\Import\\'
 [[ $out == "$expected" ]] || fail "unexpected output: $out"
-[[ -f "$work/Favoriten/Import/Bücher.url" ]] || fail "no Bücher.url"
-[[ $(cat "$work/Favoriten/Import/Zwei.url") == $'[InternetShortcut]\r\nURL=http://b.example/\r' ]] || fail "content"
+[[ -f "$work/Избранное ✓/Import/Твіттер Ελλάδα 😀.url" ]] || fail "no Твіттер Ελλάδα 😀.url"
+[[ $(cat "$work/Избранное ✓/Import/Zwei.url") == $'[InternetShortcut]\r\nURL=http://b.example/\r' ]] || fail "content"
 
 # Missing bookmark file: the error message, exit status 0.
 out=$("$console" "$work/fehlt.html" "$work/Favoriten")

@@ -15,6 +15,10 @@ using platform::MessageIcon;
 using platform::MousePointer;
 
 constexpr char kTitle[] = " Merkwandel";
+constexpr char kNotFound[] =
+    "Entweder konnte der Zielordner oder die Datei mit Lesezeichen nicht gefunden werden.    ";
+
+using Started = std::vector<platform::host::StartedProcess>;
 
 class ConversionRunTest : public ConversionFixture {
  protected:
@@ -66,8 +70,11 @@ TEST_P(MissingPathTest, ShowsTheMessagesAndStaysIdle) {
   conversion::RunConversion(root_);
 
   std::vector<std::string> expected;
-  if (c.warning) expected.push_back(Msg(MessageIcon::kWarning, conversion::kFolderNotCreated));
-  expected.push_back(Msg(MessageIcon::kError, conversion::kNotFound));
+  if (c.warning) {
+    expected.push_back(Msg(MessageIcon::kWarning,
+                           "Der Zielordner für den Import der Favoriten konnte nicht erstellt werden.    "));
+  }
+  expected.push_back(Msg(MessageIcon::kError, kNotFound));
   EXPECT_EQ(Shown(), expected);
   EXPECT_TRUE(ui_.pointerChanges.empty());
   EXPECT_TRUE(AllEnabled());
@@ -120,7 +127,9 @@ TEST_F(ConversionRunTest, ReportsEveryFileOfTheFolderThenStartsExplorer) {
   Convert(ExportFile({BookmarkLine("http://a/", "A"), BookmarkLine("http://b/", "B")}));
   EXPECT_EQ(Shown(), std::vector<std::string>{Msg(MessageIcon::kInformation,
                                                   "Es wurden 4 Favoriten aus der Firefox Lesezeichendatei exportiert.    ")});
-  EXPECT_EQ(ui_.startedProcesses, std::vector<std::string>{"Explorer.exe C:\\Favoriten\\"});
+  // The Windows folder's Explorer by its full path, never one found in the
+  // current directory; the folder unquoted on its command line.
+  EXPECT_EQ(ui_.startedProcesses, (Started{{"C:\\Windows\\explorer.exe", "Explorer.exe C:\\Favoriten\\"}}));
   EXPECT_EQ(order, (std::vector<std::string>{"message", "explorer"}));
   EXPECT_EQ(root_.Text(Field::tFavoriten), "C:\\Favoriten\\");
   ExpectIdle();
@@ -131,7 +140,16 @@ TEST_F(ConversionRunTest, CreatesAMissingFolderAndWritesIntoIt) {
   Convert(ExportFile({BookmarkLine("http://a/", "A")}));
   EXPECT_EQ(HostNames(Host("Favoriten/Importierte Dateien")), std::vector<std::string>{"A.url"});
   EXPECT_EQ(ui_.messages.size(), 1u);
-  EXPECT_EQ(ui_.startedProcesses, std::vector<std::string>{"Explorer.exe C:\\Favoriten\\Importierte Dateien\\"});
+  EXPECT_EQ(ui_.startedProcesses,
+            (Started{{"C:\\Windows\\explorer.exe", "Explorer.exe C:\\Favoriten\\Importierte Dateien\\"}}));
+}
+
+TEST_F(ConversionRunTest, WithoutTheWindowsFolderNoExplorerIsStarted) {
+  ui_.windowsFolder = "";
+  Convert(ExportFile({BookmarkLine("http://a/", "A")}));
+  EXPECT_EQ(ui_.messages.size(), 1u);
+  EXPECT_TRUE(ui_.startedProcesses.empty());
+  ExpectIdle();
 }
 
 TEST_F(ConversionRunTest, NothingWrittenIntoAnEmptyFolderShowsNothing) {
@@ -157,7 +175,7 @@ TEST_P(UnreadableSourceTest, ReturnsToIdleWithTheErrorMessage) {
     files_.openFault = [](const std::string&) { return true; };
   }
   conversion::RunConversion(root_);
-  EXPECT_EQ(Shown(), std::vector<std::string>{Msg(MessageIcon::kError, conversion::kNotFound)});
+  EXPECT_EQ(Shown(), std::vector<std::string>{Msg(MessageIcon::kError, kNotFound)});
   EXPECT_TRUE(ui_.startedProcesses.empty());
   EXPECT_TRUE(TargetFiles().empty());
   ExpectIdle();
@@ -183,7 +201,7 @@ TEST_F(ConversionRunTest, AShortcutThatCannotBeWrittenIsLeftOut) {
   const auto written = Convert(ExportFile({BookmarkLine("http://a/", "Fest"), BookmarkLine("http://b/", "Frei")}));
   EXPECT_EQ(written.at("Fest.url"), "alt");
   EXPECT_EQ(written.count("Frei.url"), 1u);
-  EXPECT_EQ(ui_.messages.back().text, conversion::ReportText(2));
+  EXPECT_EQ(ui_.messages.back().text, "Es wurden 2 Favoriten aus der Firefox Lesezeichendatei exportiert.    ");
 }
 
 int OpenDescriptors() {

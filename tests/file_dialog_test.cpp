@@ -23,7 +23,7 @@ constexpr std::uintptr_t kOwner = 0x1234;
 class FileDialogTest : public ::testing::Test {
  protected:
   std::string Open(std::string& folder, const std::string& fileName = "") {
-    return ShowOpenDialog(dialogs_, kOwner, "Datei \xF6" "ffnen", folder, fileName, kFilter, "htm");
+    return ShowOpenDialog(dialogs_, kOwner, "Datei öffnen", folder, fileName, kFilter, "htm");
   }
   const platform::FileDialogRecord& Record() const { return dialogs_.calls.back().record; }
 
@@ -45,25 +45,34 @@ TEST_F(FileDialogTest, RecordOfTheOpenDialog) {
   EXPECT_EQ(record.maxFile, 260u);
   EXPECT_EQ(record.file, std::string(260, '\0'));
   EXPECT_EQ(record.initialDir, "C:\\Daten\\");
-  EXPECT_EQ(record.title, "Datei \xF6" "ffnen");
+  EXPECT_EQ(record.title, "Datei öffnen");
   EXPECT_EQ(record.flags, 0x1804u);
   EXPECT_EQ(record.defaultExt, "htm");
 }
 
 TEST_F(FileDialogTest, InitialFileNameFillsTheStartOfTheBuffer) {
   std::string folder;
-  Open(folder, "bookmarks.html");
-  EXPECT_EQ(Record().file, "bookmarks.html" + std::string(260 - 14, '\0'));
+  // 260 UTF-16 units in all: the name's 19 (two for the emoji), then NULs.
+  Open(folder, "Lesezeichen 😀.html");
+  EXPECT_EQ(Record().file, "Lesezeichen 😀.html" + std::string(260 - 19, '\0'));
   EXPECT_EQ(Record().maxFile, 260u);
 }
 
+std::string Repeat(const std::string& piece, std::size_t times) {
+  std::string text;
+  for (std::size_t i = 0; i < times; ++i) text += piece;
+  return text;
+}
+
 TEST_F(FileDialogTest, AnInitialFileNameWithoutRoomForItsNulShowsNoDialog) {
+  // Counted in UTF-16 units: "ж" is one (two bytes), "😀" two (four bytes).
   std::string folder = "C:\\Daten\\";
   dialogs_.actions.push_back(HostCommonDialogs::Choose("C:\\Daten\\a.htm"));
-  EXPECT_EQ(Open(folder, std::string(260, 'x')), "");
+  EXPECT_EQ(Open(folder, Repeat("😀", 130)), "");
+  EXPECT_EQ(Open(folder, Repeat("ж", 260)), "");
   EXPECT_TRUE(dialogs_.calls.empty());
   EXPECT_EQ(folder, "C:\\Daten\\");
-  EXPECT_EQ(Open(folder, std::string(259, 'x')), "a.htm");  // the longest that fits
+  EXPECT_EQ(Open(folder, Repeat("ж", 259)), "a.htm");  // the longest that fits
 }
 
 struct FilterCase {
@@ -134,11 +143,12 @@ INSTANTIATE_TEST_SUITE_P(
         ChoiceCase{"InAFolder", "C:\\Daten\\bookmarks.html", "C:\\Daten\\", "bookmarks.html"},
         ChoiceCase{"InADriveRoot", "C:\\bookmarks.html", "C:\\", "bookmarks.html"},
         ChoiceCase{"OnAShare", "\\\\server\\freigabe\\b.htm", "\\\\server\\freigabe\\", "b.htm"},
-        ChoiceCase{"AnsiName", "C:\\Lesezeichen\\M\xFCller \xE4\xF6.html", "C:\\Lesezeichen\\",
-                   "M\xFCller \xE4\xF6.html"},
-        // 259 characters are the most the buffer holds beside the NUL.
-        ChoiceCase{"LongestThatFits", "C:\\" + std::string(245, 'o') + "\\a.html",
-                   "C:\\" + std::string(245, 'o') + "\\", "a.html"},
+        // The name's offset counts bytes of the UTF-8 path.
+        ChoiceCase{"NamesInAnyScript", "C:\\Закладки Łódź\\Мої закладки 😀.html", "C:\\Закладки Łódź\\",
+                   "Мої закладки 😀.html"},
+        // 259 UTF-16 units are the most the buffer holds beside the NUL.
+        ChoiceCase{"LongestThatFits", "C:\\" + Repeat("ж", 249) + "\\a.html",
+                   "C:\\" + Repeat("ж", 249) + "\\", "a.html"},
         // Paths of 128 characters and more are taken as well.
         ChoiceCase{"Profile", "C:\\Users\\" + std::string(60, 'n') +
                                   "\\AppData\\Roaming\\Mozilla\\Firefox\\Profiles\\x.default-release\\bookmarks.html",
@@ -170,7 +180,7 @@ INSTANTIATE_TEST_SUITE_P(
         NoChoiceCase{"Failure", HostCommonDialogs::Fail(0x3002)},  // FNERR_INVALIDFILENAME
         NoChoiceCase{"PathTooLongForTheBuffer",
                      HostCommonDialogs::Choose("C:\\" + std::string(250, 'o') + "\\a.html")},
-        NoChoiceCase{"PathOneTooLong", HostCommonDialogs::Choose(std::string(260, 'a'))}),
+        NoChoiceCase{"PathOneTooLong", HostCommonDialogs::Choose("C:\\" + Repeat("😀", 128) + "a")}),
     [](const auto& param) { return std::string(param.param.name); });
 
 }  // namespace

@@ -69,6 +69,9 @@ TEST_F(FileTestsTest, PathExistsKeepsTheWholeAttributeWord) {
     std::unique_ptr<platform::InputFile> OpenForReading(const std::string&) override { return nullptr; }
     bool WriteWholeFile(const std::string&, std::string_view) override { return false; }
     std::string CurrentDirectory() override { return {}; }
+    std::optional<std::string> MakeTemporaryFolder() override { return {}; }
+    bool CopySharedFile(const std::string&, const std::string&) override { return false; }
+    bool RemoveFolderAndFiles(const std::string&) override { return false; }
   } highBits;
   EXPECT_TRUE(PathExists(highBits, "C:\\OneDrive"));
 }

@@ -86,16 +86,16 @@ INSTANTIATE_TEST_SUITE_P(
                    "C:\\Daten\\Import"},
         BrowseCase{"FoundIgnoringLetterCase", Chosen("import", {{"Import", "C:\\Daten\\Import"}}),
                    "C:\\Daten\\Import"},
-        BrowseCase{"AnsiName",
-                   Chosen("Lesezeichen f\xFCr M\xFCller",
-                          {{"Lesezeichen f\xFCr M\xFCller", "C:\\Lesezeichen f\xFCr M\xFCller"}}),
-                   "C:\\Lesezeichen f\xFCr M\xFCller"},
-        BrowseCase{"DriveNotFoundByTitle", Chosen("Lokaler Datentr\xE4ger (C:)", {}), "C:\\"},
+        BrowseCase{"NameInAnyScript",
+                   Chosen("Избранное ✓", {{"Избранное ✓", "C:\\Избранное ✓"}}), "C:\\Избранное ✓"},
+        BrowseCase{"DriveNotFoundByTitle", Chosen("Lokaler Datenträger (C:)", {}), "C:\\"},
         BrowseCase{"DriveFoundByTitle",
-                   Chosen("Lokaler Datentr\xE4ger (C:)", {{"Lokaler Datentr\xE4ger (C:)", "C:"}}),
+                   Chosen("Lokaler Datenträger (C:)", {{"Lokaler Datenträger (C:)", "C:"}}),
                    "C:\\"},
+        // A letter that takes more than one byte is taken whole.
+        BrowseCase{"DriveLetterBeyondAscii", Chosen("Диск (Я:)", {}), "Я:\\"},
         BrowseCase{"NetworkDrive", Chosen("daten auf 'server' (Z:)", {}), "Z:\\"},
-        BrowseCase{"DriveWithoutParent", TopOfTheTree("Lokaler Datentr\xE4ger (C:)"), "C:\\"},
+        BrowseCase{"DriveWithoutParent", TopOfTheTree("Lokaler Datenträger (C:)"), "C:\\"},
         // Shown under another name: not found by it, its own item answers.
         BrowseCase{"DisplayNameDiffers",
                    Chosen("Dokumente", {{"Documents", "C:\\Users\\anna\\Documents"}},
@@ -140,7 +140,7 @@ TEST(BrowseFolderCallsTest, AsksTheShellInOrderWithTheDialogsArguments) {
   ASSERT_EQ(shell.browseCalls.size(), 1u);
   const auto& call = shell.browseCalls[0];
   EXPECT_EQ(call.hwnd, 0u);
-  EXPECT_EQ(call.title, "Bitte w\xE4hlen Sie den gew\xFCnschten Zielordner ...");
+  EXPECT_EQ(call.title, "Bitte wählen Sie den gewünschten Zielordner ...");
   EXPECT_EQ(call.options, 1);
   EXPECT_EQ(call.rootFolder, platform::ShellRootFolder(17));
 

@@ -10,22 +10,23 @@ namespace {
 
 class HostFileSystemTest : public HostFixture {};
 
-TEST_F(HostFileSystemTest, AnsiNamesAreUtf8OnDisk) {
-  ASSERT_TRUE(files_.WriteWholeFile("C:\\B\xFC" "cher.url", "inhalt"));
-  EXPECT_EQ(ReadHostFile(Host("B\xC3\xBC" "cher.url")), "inhalt");
-  const auto listed = files_.ListFiles("C:\\");
+TEST_F(HostFileSystemTest, NamesAreOnDiskAsTheyAre) {
+  MakeHostFolder(Host("Закладки Łódź"));
+  ASSERT_TRUE(files_.WriteWholeFile("C:\\Закладки Łódź\\Твіттер 😀.url", "inhalt"));
+  EXPECT_EQ(ReadHostFile(Host("Закладки Łódź/Твіттер 😀.url")), "inhalt");
+  const auto listed = files_.ListFiles("C:\\Закладки Łódź");
   ASSERT_TRUE(listed.has_value());
-  EXPECT_EQ(*listed, std::vector<std::string>{"B\xFC" "cher.url"});
+  EXPECT_EQ(*listed, std::vector<std::string>{"Твіттер 😀.url"});
 }
 
 TEST_F(HostFileSystemTest, ANameUnderAnotherLetterCaseIsTheSameFile) {
   ASSERT_TRUE(files_.WriteWholeFile("C:\\Foo.url", "first"));
   ASSERT_TRUE(files_.WriteWholeFile("C:\\FOO.url", "second"));
-  ASSERT_TRUE(files_.WriteWholeFile("C:\\\xE4rger.url", "klein"));
-  ASSERT_TRUE(files_.WriteWholeFile("C:\\\xC4RGER.url", "gross"));
-  EXPECT_EQ(HostNames(temp_.path()), (std::vector<std::string>{"Foo.url", "\xC3\xA4rger.url"}));
+  ASSERT_TRUE(files_.WriteWholeFile("C:\\ärger.url", "klein"));
+  ASSERT_TRUE(files_.WriteWholeFile("C:\\ÄRGER.url", "gross"));
+  EXPECT_EQ(HostNames(temp_.path()), (std::vector<std::string>{"Foo.url", "ärger.url"}));
   EXPECT_EQ(ReadHostFile(Host("Foo.url")), "second");
-  EXPECT_EQ(ReadHostFile(Host("\xC3\xA4rger.url")), "gross");
+  EXPECT_EQ(ReadHostFile(Host("ärger.url")), "gross");
 }
 
 TEST_F(HostFileSystemTest, SeesFilesMadeBetweenWrites) {
@@ -128,6 +129,15 @@ TEST_F(HostFileSystemTest, PathsLongerThanWindowsAllowsFail) {
   EXPECT_FALSE(files_.WriteWholeFile("C:\\Ziel\\" + longName + ".url", "x"));  // right after a write
   EXPECT_TRUE(files_.WriteWholeFile("C:\\Ziel\\" + std::string(259 - 13, 'y') + ".url", "x"));
   EXPECT_FALSE(files_.MakeSureDirectoryPathExists("C:\\" + std::string(250, 'd') + "\\"));
+  // Lengths in UTF-16 units: "ж" is one (two bytes), "😀" two (four bytes).
+  std::string cyrillic, emoji;
+  for (int i = 0; i < 100; ++i) cyrillic += "ж";
+  for (int i = 0; i < 50; ++i) emoji += "😀";
+  MakeHostFolder(Host(cyrillic + "/" + cyrillic));
+  MakeHostFolder(Host(emoji + "/" + cyrillic));
+  // 3 + 100 + 1 + 100 + 1 + 50 + 4 units.
+  EXPECT_TRUE(files_.WriteWholeFile("C:\\" + cyrillic + "\\" + cyrillic + "\\" + std::string(50, 'x') + ".url", ""));
+  EXPECT_FALSE(files_.WriteWholeFile("C:\\" + emoji + "\\" + cyrillic + "\\" + std::string(51, 'x') + ".url", ""));
 }
 
 TEST_F(HostFileSystemTest, DotsCannotLeaveTheDrive) {
@@ -175,6 +185,30 @@ TEST_F(HostFileSystemTest, ReadsFilesButNotFolders) {
   EXPECT_EQ(files_.OpenForReading("C:\\*.html"), nullptr);
   files_.openFault = [](const std::string&) { return true; };
   EXPECT_EQ(files_.OpenForReading("C:\\datei.html"), nullptr);
+}
+
+TEST_F(HostFileSystemTest, APrivateSnapshotOfAFile) {
+  WriteHostFile(Host("places.sqlite"), std::string(100000, 'p'));
+  const auto folder = files_.MakeTemporaryFolder();
+  ASSERT_TRUE(folder.has_value());
+  ASSERT_EQ(folder->front(), '/');
+  EXPECT_TRUE(HostNames(*folder).empty());
+  const std::string copy = *folder + "\\places.sqlite";
+  ASSERT_TRUE(files_.CopySharedFile("C:\\places.sqlite", copy));
+  EXPECT_EQ(ReadHostFile(*folder + "/places.sqlite"), std::string(100000, 'p'));
+  EXPECT_FALSE(files_.CopySharedFile("C:\\places.sqlite", *folder + "/PLACES.sqlite"));  // exists
+  EXPECT_FALSE(files_.CopySharedFile("C:\\fehlt.sqlite", *folder + "/a"));
+  // Held by another program, or failing half-way: no copy is left.
+  files_.openFault = [](const std::string& path) { return path.ends_with("places.sqlite"); };
+  EXPECT_FALSE(files_.CopySharedFile("C:\\places.sqlite", *folder + "/b"));
+  files_.openFault = nullptr;
+  files_.readFault = [](const std::string&) { return std::optional<std::size_t>(70000); };
+  EXPECT_FALSE(files_.CopySharedFile("C:\\places.sqlite", *folder + "/c"));
+  EXPECT_EQ(HostNames(*folder), std::vector<std::string>{"places.sqlite"});
+  EXPECT_EQ(ReadHostFile(Host("places.sqlite")), std::string(100000, 'p'));
+
+  EXPECT_TRUE(files_.RemoveFolderAndFiles(*folder));
+  EXPECT_FALSE(HostExists(*folder));
 }
 
 TEST_F(HostFileSystemTest, HostPathsWithoutDriveLetter) {

@@ -23,6 +23,9 @@ constexpr char kOpen[] = "open 0x80000001 Software\\Merkwandel\\Test options 0 a
 // What the holder carries before each read, so that "unchanged" shows.
 const RegistryValue kBefore = "vorher"s;
 
+// Text data as the wide calls give it: UTF-16 units, little-endian.
+std::string Le(const std::string& utf8) { return platform::host::HostRegistry::Utf16Bytes(utf8); }
+
 class RegistryReaderTest : public ::testing::Test {
  protected:
   bool Read(const std::string& name) {
@@ -59,16 +62,20 @@ TEST_P(ReadByTypeTest, DeliversWhatTheTypeGives) {
 INSTANTIATE_TEST_SUITE_P(
     Types, ReadByTypeTest,
     ::testing::Values(
-        // Texts: the stored bytes, then blanks up to size + 1; the second
-        // query is told the capacity size, so the last blank always stays.
-        TypeCase{"Sz", 1, "abc\0"s, "abc\0 "s, "query Wert data 4 -> 0"},
-        TypeCase{"SzAnsi", 1, "Gr\xFC\xDF" "e\0"s, "Gr\xFC\xDF" "e\0 "s, "query Wert data 6 -> 0"},
-        TypeCase{"SzWithoutItsZero", 1, "abc"s, "abc "s, "query Wert data 3 -> 0"},
-        TypeCase{"SzEmptyWithZero", 1, "\0"s, "\0 "s, "query Wert data 1 -> 0"},
+        // Texts: the stored UTF-16 units, then blank units up to
+        // ceil(size / 2) + 1; the second query is told the capacity size in
+        // bytes, so the last blank always stays. Delivered as UTF-8.
+        TypeCase{"Sz", 1, Le("abc\0"s), "abc\0 "s, "query Wert data 8 -> 0"},
+        TypeCase{"SzInAnyScript", 1, Le("Grüße Твіттер 😀\0"s), "Grüße Твіттер 😀\0 "s,
+                 "query Wert data 34 -> 0"},
+        TypeCase{"SzWithoutItsZero", 1, Le("abc"), "abc "s, "query Wert data 6 -> 0"},
+        // Half a unit: its other byte stays as the blank unit had it.
+        TypeCase{"SzOddSize", 1, "a\0b"s, "ab "s, "query Wert data 3 -> 0"},
+        TypeCase{"SzEmptyWithZero", 1, Le("\0"s), "\0 "s, "query Wert data 2 -> 0"},
         TypeCase{"SzNoData", 1, ""s, " "s, "query Wert data 0 -> 0"},
-        TypeCase{"ExpandSzNotExpanded", 2, "%APPDATA%\\x\0"s, "%APPDATA%\\x\0 "s,
-                 "query Wert data 12 -> 0"},
-        TypeCase{"MultiSz", 7, "eins\0zwei\0\0"s, "eins\0zwei\0\0 "s, "query Wert data 11 -> 0"},
+        TypeCase{"ExpandSzNotExpanded", 2, Le("%APPDATA%\\x\0"s), "%APPDATA%\\x\0 "s,
+                 "query Wert data 24 -> 0"},
+        TypeCase{"MultiSz", 7, Le("eins\0zwei\0\0"s), "eins\0zwei\0\0 "s, "query Wert data 22 -> 0"},
         // Numbers: little-endian into a number that starts as 0, capacity 4.
         TypeCase{"Dword", 4, "\x78\x56\x34\x12"s, std::int32_t{0x12345678}, "query Wert data 4 -> 0"},
         TypeCase{"DwordAllOnesIsMinusOne", 4, "\xFF\xFF\xFF\xFF"s, std::int32_t{-1},
@@ -134,9 +141,9 @@ INSTANTIATE_TEST_SUITE_P(
         FailureCase{"TextGrowsBetweenTheQueries",
                     [](auto& r) {
                       r.SetText(kHkeyCurrentUser, kKey, "Wert", "abc");
-                      Grows(r, 1, "abcd\0"s);
+                      Grows(r, 1, Le("abcd\0"s));
                     },
-                    {kOpen, "query Wert size 0 -> 0", "query Wert data 4 -> 234", "close -> 0"}},
+                    {kOpen, "query Wert size 0 -> 0", "query Wert data 8 -> 234", "close -> 0"}},
         FailureCase{"BinaryGrowsBetweenTheQueries",
                     [](auto& r) {
                       r.SetValue(kHkeyCurrentUser, kKey, "Wert", 3, "\x01\x02"s);

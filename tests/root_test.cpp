@@ -16,8 +16,8 @@ class RootTest : public HostFixture {
 TEST_F(RootTest, StartsWithTheDesignTexts) {
   EXPECT_EQ(root_.Caption(), "Merkwandel");
   EXPECT_EQ(root_.Text(Field::tHypertext),
-            "E:\\Eigene Dateien\\Vollst\xE4ndige Lesezeichen (Mozilla Firefox) 6.html");
-  EXPECT_EQ(root_.Text(Field::tFavoriten), "D:\\Eigene Dateien\\Arbeitsoberfl\xE4" "che\\Favoriten");
+            "E:\\Eigene Dateien\\Vollständige Lesezeichen (Mozilla Firefox) 6.html");
+  EXPECT_EQ(root_.Text(Field::tFavoriten), "D:\\Eigene Dateien\\Arbeitsoberfläche\\Favoriten");
   EXPECT_TRUE(root_.tTemp.Text().empty());
 }
 

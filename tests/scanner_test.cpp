@@ -86,19 +86,44 @@ TEST_F(ScannerTest, LongEntriesAndManyLinesHaveNoLimit) {
                             {"Zeile 40000.url", Shortcut("http://late/")}}));
 }
 
-TEST_F(ScannerTest, TitlesAreDecodedAndCleanedIntoOneName) {
-  const Files written = Convert(ExportFile({
-      BookmarkLine("http://1/", "Gr\xC3\xB6\xC3\x9F" "e &amp; \xC3\x84rger"),
-      BookmarkLine("http://2/", "Audi.com \xE2\x80\x93 the international Audi website | audi.com"),
-      BookmarkLine("http://3/", "..\\..\\Startmen\xC3\xBC\\Autostart\\x"),
-      BookmarkLine("http://4/", "CON"),
-  }));
-  EXPECT_EQ(written, (Files{{"Gr\xC3\xB6\xC3\x9F" "e & \xC3\x84rger.url", Shortcut("http://1/")},
-                            {"Audi.com \xE2\x80\x93 the international Audi website  audi.c.url",
-                             Shortcut("http://2/")},
-                            {"..-..-Startmen\xC3\xBC-Autostart-x.url", Shortcut("http://3/")},
-                            {"_CON.url", Shortcut("http://4/")}}));
+struct TitleCase {
+  const char* name;
+  std::string title;  // as it stands in the bookmark file
+  std::string file;   // the shortcut's name on disk
+};
+void PrintTo(const TitleCase& c, std::ostream* os) { *os << c.name; }
+
+class TitleTest : public ConversionFixture, public ::testing::WithParamInterface<TitleCase> {};
+
+TEST_P(TitleTest, NamesTheShortcutInAnyScript) {
+  EXPECT_EQ(Convert(ExportFile({BookmarkLine("http://a.example/", GetParam().title)})),
+            (Files{{GetParam().file, Shortcut("http://a.example/")}}));
 }
+
+INSTANTIATE_TEST_SUITE_P(
+    Titles, TitleTest,
+    ::testing::Values(
+        TitleCase{"German", "Größe &amp; Ärger", "Größe & Ärger.url"},
+        TitleCase{"Ukrainian", "Твіттер. Все, що актуально.", "Твіттер. Все, що актуально..url"},
+        TitleCase{"Greek", "Ελληνικά: Ειδήσεις | Καιρός", "Ελληνικά Ειδήσεις  Καιρός.url"},
+        TitleCase{"Polish", "Zażółć gęślą jaźń – Łódź", "Zażółć gęślą jaźń – Łódź.url"},
+        TitleCase{"Turkish", "İstanbul’da ılık hava: Ağaçlar", "İstanbul’da ılık hava Ağaçlar.url"},
+        TitleCase{"Hebrew", "חדשות ישראל ⇒ ▶", "חדשות ישראל ⇒ ▶.url"},
+        TitleCase{"Cjk", "新闻 / ニュース / 뉴스", "新闻 - ニュース - 뉴스.url"},
+        // 49 characters are kept, an emoji counts as one and is never cut.
+        TitleCase{"EmojiAs49thCharacter", "😀😀😀😀😀😀😀😀😀😀" + std::string(38, 'x') + "🎉 und mehr",
+                  "😀😀😀😀😀😀😀😀😀😀" + std::string(38, 'x') + "🎉.url"},
+        TitleCase{"CutInCyrillic", "Укрзалізниця: Купівля квитків на потяги онлайн — офіційний сайт",
+                  "Укрзалізниця Купівля квитків на потяги онлайн — о.url"},
+        // A right-to-left override would show "Rechnung exe.pdf".
+        TitleCase{"BidirectionalControls", "Rechnung \u202Efdp.exe \u2067שלום\u2069", "Rechnung fdp.exe שלום.url"},
+        // C1 controls in UTF-8, and the bytes Windows-1252 leaves undefined.
+        TitleCase{"C1Controls", "Zeile\u0085Ende\u009B \x81\x8D\x8F\x90\x9Dx", "ZeileEnde x.url"},
+        TitleCase{"NumericReferences", "&#1058;&#1074;&#x456;&#x442;&#x442;&#x435;&#x440; &#x1F600; &#x5E9;",
+                  "Твіттер 😀 ש.url"},
+        // A file saved in the ANSI code page.
+        TitleCase{"BytesThatAreNotUtf8", "M\xFCller \x96 Stra\xDF" "e \x80 \x84x\x93", "Müller – Straße € „x“.url"}),
+    [](const auto& param) { return std::string(param.param.name); });
 
 TEST_F(ScannerTest, UrlLengthLimit) {
   const std::string longest = "http://a/" + std::string(2083 - 9, 'x');
@@ -106,13 +131,6 @@ TEST_F(ScannerTest, UrlLengthLimit) {
                                             BookmarkLine(longest + "y", "Zu lang"),
                                             BookmarkLine("", "Leer"), BookmarkLine("http://b/", "")}));
   EXPECT_EQ(written, (Files{{"Passt.url", Shortcut(longest)}}));
-}
-
-TEST_F(ScannerTest, EqualNamesLeaveTheLaterBookmark) {
-  const Files written = Convert(ExportFile({BookmarkLine("http://alt/", "Gleich: Name"),
-                                            BookmarkLine("http://neu/", "gleich Name")}));
-  EXPECT_EQ(written, (Files{{"Gleich Name.url", Shortcut("http://neu/")}}));
-  EXPECT_EQ(ui_.messages.back().text, conversion::ReportText(1));
 }
 
 TEST_F(ScannerTest, UrlsAreWrittenAsTheyStand) {

@@ -22,6 +22,9 @@ constexpr char kHostProfiles[] =
     "Dokumente und Einstellungen/Benutzer/Anwendungsdaten/Mozilla/Firefox/Profiles";
 constexpr char kFavorites[] = "C:\\Dokumente und Einstellungen\\Benutzer\\Favoriten";
 
+// Text data as the registry holds it (UTF-16LE), from UTF-8.
+std::string Wide(const std::string& text) { return platform::host::HostRegistry::Utf16Bytes(text); }
+
 class StartupTest : public HostFixture {
  protected:
   void Store(const char* name, std::uint32_t type, const std::string& bytes) {
@@ -37,8 +40,8 @@ class StartupTest : public HostFixture {
 };
 
 TEST_F(StartupTest, ProposesTheProfilesBookmarkFileAndTheImportFolder) {
-  Store("AppData", platform::kRegSz, kAppData + "\0"s);
-  Store("Favorites", platform::kRegSz, kFavorites + "\0"s);
+  Store("AppData", platform::kRegSz, Wide(kAppData + "\0"s));
+  Store("Favorites", platform::kRegSz, Wide(kFavorites + "\0"s));
   MakeHostFolder(Host(kHostProfiles + "/x1y2.default"s));  // no bookmark file in it
   std::vector<std::string> textsAtPumps;
   ui_.onPump = [&] {
@@ -63,8 +66,8 @@ TEST_F(StartupTest, ProposesTheProfilesBookmarkFileAndTheImportFolder) {
 }
 
 TEST_F(StartupTest, StopsWhenTheWindowIsClosing) {
-  Store("AppData", platform::kRegSz, kAppData + "\0"s);
-  Store("Favorites", platform::kRegSz, kFavorites + "\0"s);
+  Store("AppData", platform::kRegSz, Wide(kAppData + "\0"s));
+  Store("Favorites", platform::kRegSz, Wide(kFavorites + "\0"s));
   MakeHostFolder(Host(kHostProfiles + "/x1y2.default"s));
   ui_.onPump = [] { return false; };
 
@@ -110,8 +113,8 @@ TEST_P(StartupFieldsTest, FillsWhatItCanWorkOut) {
   ExpectNothingLeftBehind();
 }
 
-const Stored kAppDataText{1, "C:\\AD\0"s};
-const Stored kFavoritesText{1, "C:\\Fav\0"s};
+const Stored kAppDataText{1, Wide("C:\\AD\0"s)};
+const Stored kFavoritesText{1, Wide("C:\\Fav\0"s)};
 constexpr char kAd[] = "C:\\AD\\Mozilla\\Firefox\\Profiles";
 constexpr char kAdProfile[] = "C:\\AD\\Mozilla\\Firefox\\Profiles\\p\\bookmarks.html";
 constexpr char kTarget[] = "C:\\Fav\\Importierte Dateien";
@@ -129,11 +132,12 @@ INSTANTIATE_TEST_SUITE_P(
                   kAd, "C:\\AD\\Mozilla\\Firefox\\Profiles\\bookmarks.html", kTarget},
         FieldCase{"MissingProfilesFolder", kAppDataText, kFavoritesText, {"AD/Mozilla"},
                   kAd, nullptr, kTarget},
-        FieldCase{"AnsiFolderNames", Stored{1, "C:\\J\xFCrgen\0"s}, kFavoritesText,
-                  {"J\xC3\xBCrgen/Mozilla/Firefox/Profiles/\xC3\xA4.default"},
-                  "C:\\J\xFCrgen\\Mozilla\\Firefox\\Profiles",
-                  "C:\\J\xFCrgen\\Mozilla\\Firefox\\Profiles\\\xE4.default\\bookmarks.html",
-                  kTarget},
+        FieldCase{"FolderNamesInAnyScript", Stored{1, Wide("C:\\Закладки Łódź\0"s)},
+                  Stored{1, Wide("C:\\Избранное ✓\0"s)},
+                  {"Закладки Łódź/Mozilla/Firefox/Profiles/ж.default"},
+                  "C:\\Закладки Łódź\\Mozilla\\Firefox\\Profiles",
+                  "C:\\Закладки Łódź\\Mozilla\\Firefox\\Profiles\\ж.default\\bookmarks.html",
+                  "C:\\Избранное ✓\\Importierte Dateien"},
         FieldCase{"AppDataMissing", std::nullopt, kFavoritesText,
                   {"AD/Mozilla/Firefox/Profiles/p"}, "", nullptr, kTarget},
         FieldCase{"FavoritesMissing", kAppDataText, std::nullopt,
@@ -141,19 +145,19 @@ INSTANTIATE_TEST_SUITE_P(
         FieldCase{"BothMissing", std::nullopt, std::nullopt, {}, "", nullptr, nullptr},
         // An empty AppData names "\Mozilla\Firefox\Profiles" below the current
         // drive's root, which does not exist here.
-        FieldCase{"EmptyTexts", Stored{1, "\0"s}, Stored{1, "\0"s}, {},
+        FieldCase{"EmptyTexts", Stored{1, Wide("\0"s)}, Stored{1, Wide("\0"s)}, {},
                   "\\Mozilla\\Firefox\\Profiles", nullptr, "\\Importierte Dateien"},
         // The filler and anything behind the first zero never reach a field.
-        FieldCase{"MultiSzAndExpandSz", Stored{7, "C:\\AD\0C:\\X\0\0"s},
-                  Stored{2, "%USERPROFILE%\\Favoriten\0"s}, {"AD/Mozilla/Firefox/Profiles/p"},
+        FieldCase{"MultiSzAndExpandSz", Stored{7, Wide("C:\\AD\0C:\\X\0\0"s)},
+                  Stored{2, Wide("%USERPROFILE%\\Favoriten\0"s)}, {"AD/Mozilla/Firefox/Profiles/p"},
                   kAd, kAdProfile, "%USERPROFILE%\\Favoriten\\Importierte Dateien"},
         // Reads that answer true without a zero-terminated text.
         FieldCase{"NumbersInsteadOfTexts", Stored{4, "\x01\0\0\0"s}, Stored{3, "C:"s},
                   {"AD/Mozilla/Firefox/Profiles/p"}, "", nullptr, nullptr},
-        FieldCase{"TextsWithoutTheirZero", Stored{1, "C:\\AD"s}, Stored{2, ""s},
+        FieldCase{"TextsWithoutTheirZero", Stored{1, Wide("C:\\AD")}, Stored{2, ""s},
                   {"AD/Mozilla/Firefox/Profiles/p"}, "", nullptr, nullptr},
         // An unknown type must not pass on the AppData text.
-        FieldCase{"UnknownTypeAfterAText", kAppDataText, Stored{0, "C:\\Fav\0"s},
+        FieldCase{"UnknownTypeAfterAText", kAppDataText, Stored{0, Wide("C:\\Fav\0"s)},
                   {"AD/Mozilla/Firefox/Profiles/p"}, kAd, kAdProfile, nullptr}),
     [](const auto& param) { return std::string(param.param.name); });
 

@@ -1,7 +1,6 @@
 #include "platform/common/windows_path.h"
 
-
-#include "platform/common/ansi.h"
+#include "platform/common/unicode.h"
 
 namespace merkwandel::winpath {
 namespace {
@@ -10,9 +9,28 @@ bool IsLetter(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
 
 char UpperAscii(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; }
 
-unsigned char Upper(char c) { return ansi::kUpper[static_cast<unsigned char>(c)]; }
+// The name as the characters a pattern match compares: each in upper case;
+// a byte that is not part of a valid UTF-8 sequence stands for itself, as a
+// value no character has.
+std::vector<char32_t> MatchCharacters(std::string_view text) {
+  std::vector<char32_t> characters;
+  characters.reserve(text.size());
+  std::size_t i = 0;
+  while (i < text.size()) {
+    if (const auto sequence = unicode::DecodeUtf8(text.substr(i))) {
+      characters.push_back(unicode::ToUpper(sequence->codePoint));
+      i += sequence->length;
+    } else {
+      characters.push_back(0x110000 + static_cast<unsigned char>(text[i]));
+      ++i;
+    }
+  }
+  return characters;
+}
 
 }  // namespace
+
+std::size_t PathLength(std::string_view path) { return unicode::Utf16Length(path); }
 
 std::optional<ParsedPath> Parse(std::string_view path) {
   if (path.empty()) return std::nullopt;
@@ -91,57 +109,46 @@ bool IsValidName(std::string_view name) {
 bool IsReservedDeviceName(std::string_view name) {
   std::string_view base = name.substr(0, name.find('.'));
   while (!base.empty() && base.back() == ' ') base.remove_suffix(1);
-  // Every device name has three or four characters: most names end here.
-  if (base.size() != 3 && base.size() != 4) return false;
-  char upper[4];
-  for (std::size_t i = 0; i < base.size(); ++i) upper[i] = UpperAscii(base[i]);
-  const std::string_view word(upper, base.size());
-  if (word == "CON" || word == "PRN" || word == "AUX" || word == "NUL") return true;
-  if (word.size() == 4 && (word.substr(0, 3) == "COM" || word.substr(0, 3) == "LPT")) {
-    const auto digit = static_cast<unsigned char>(word[3]);
-    // "¹", "²" and "³" are 0xB9, 0xB2 and 0xB3 in the ANSI code page.
-    return (digit >= '0' && digit <= '9') || digit == 0xB9 || digit == 0xB2 || digit == 0xB3;
-  }
-  return false;
+  // Every device name has three letters, or three and a digit: most names
+  // end here. The digits "¹", "²" and "³" take two bytes in UTF-8.
+  if (base.size() < 3 || base.size() > 5) return false;
+  char upper[3];
+  for (std::size_t i = 0; i < 3; ++i) upper[i] = UpperAscii(base[i]);
+  const std::string_view word(upper, 3);
+  const std::string_view digit = base.substr(3);
+  if (digit.empty()) return word == "CON" || word == "PRN" || word == "AUX" || word == "NUL";
+  if (word != "COM" && word != "LPT") return false;
+  return (digit.size() == 1 && digit[0] >= '0' && digit[0] <= '9') || digit == "¹" || digit == "²" ||
+         digit == "³";
 }
 
-std::string NameKey(std::string_view name) {
-  std::string key(name.size(), '\0');
-  for (std::size_t i = 0; i < name.size(); ++i) key[i] = static_cast<char>(Upper(name[i]));
-  return key;
-}
+std::string NameKey(std::string_view name) { return unicode::UpperCaseKey(name); }
 
-bool NamesEqual(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i) {
-    if (Upper(a[i]) != Upper(b[i])) return false;
-  }
-  return true;
-}
+bool NamesEqual(std::string_view a, std::string_view b) { return NameKey(a) == NameKey(b); }
 
-bool MatchesPattern(std::string_view pattern, std::string_view name) {
-  if (pattern == "*.*") pattern = "*";
+bool MatchesPattern(std::string_view patternText, std::string_view nameText) {
+  if (patternText == "*.*") patternText = "*";
+  const std::vector<char32_t> pattern = MatchCharacters(patternText);
+  const std::vector<char32_t> name = MatchCharacters(nameText);
   // Iterative glob with one backtracking point per "*": linear in practice,
   // never exponential.
-  std::size_t p = 0, n = 0, starP = std::string_view::npos, starN = 0;
+  constexpr std::size_t kNone = static_cast<std::size_t>(-1);
+  std::size_t p = 0, n = 0, starP = kNone, starN = 0;
   while (n < name.size()) {
-    if (p < pattern.size() && pattern[p] == '*') {
+    if (p < pattern.size() && pattern[p] == U'*') {
       starP = p++;
       starN = n;
-    } else if (p < pattern.size() &&
-               (pattern[p] == '?' ||
-                ansi::ToUpper(static_cast<unsigned char>(pattern[p])) ==
-                    ansi::ToUpper(static_cast<unsigned char>(name[n])))) {
+    } else if (p < pattern.size() && (pattern[p] == U'?' || pattern[p] == name[n])) {
       ++p;
       ++n;
-    } else if (starP != std::string_view::npos) {
+    } else if (starP != kNone) {
       p = starP + 1;
       n = ++starN;
     } else {
       return false;
     }
   }
-  while (p < pattern.size() && pattern[p] == '*') ++p;
+  while (p < pattern.size() && pattern[p] == U'*') ++p;
   return p == pattern.size();
 }
 

@@ -1,9 +1,11 @@
 // Windows path and file-name rules as pure functions, so that they hold the
 // same on every build platform: how a path splits into drive, root and
 // components, how Windows normalises it, and which names it forbids.
-// Every text is ANSI text (see platform.h).
+// Every text is UTF-8 (see platform.h); every character Windows gives a
+// meaning in a path is ASCII, so paths split on bytes.
 #pragma once
 
+#include <cstddef>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -11,10 +13,16 @@
 
 namespace merkwandel::winpath {
 
-// Longest path, in characters, that the ANSI file functions accept, and the
-// shorter limit of folder creation (room for an 8.3 name behind it).
+// Longest path that the file functions accept (MAX_PATH without its NUL),
+// and the shorter limit of folder creation (room for an 8.3 name behind
+// it), both in the units PathLength counts.
 inline constexpr std::size_t kMaxPath = 259;
 inline constexpr std::size_t kMaxFolderPath = 247;
+
+// The length of a path or name as Windows measures it against those
+// limits: in UTF-16 code units, so a character outside the Basic
+// Multilingual Plane counts twice.
+std::size_t PathLength(std::string_view path);
 
 // The file functions take "/" as well as "\" as separator. (Splitting a path
 // into folder and file name, as the program's own fields do, knows only "\".)
@@ -40,7 +48,8 @@ std::optional<ParsedPath> Parse(std::string_view path);
 std::string Format(const ParsedPath& path);
 
 // The characters a file or folder name can't hold: < > : " / \ | ? * and the
-// control characters 0 to 31.
+// control characters 0 to 31. All are ASCII, so UTF-8 text is checked byte
+// by byte: the bytes of a longer sequence are 0x80 and above.
 constexpr bool IsForbiddenInName(unsigned char c) {
   switch (c) {
     case '<': case '>': case ':': case '"': case '/': case '\\': case '|': case '?': case '*':
@@ -58,14 +67,16 @@ bool IsValidName(std::string_view name);
 // blanks ignored: such a name opens a device, not a file.
 bool IsReservedDeviceName(std::string_view name);
 
-// Compares two names as Windows file systems do, ignoring letter case.
+// Compares two names as Windows file systems do, ignoring letter case in
+// every script (unicode::UpperCaseKey).
 bool NamesEqual(std::string_view a, std::string_view b);
 // The key under which names that count as equal are found.
 std::string NameKey(std::string_view name);
 
 // Matches a name against a search pattern with "*" (any run of characters)
-// and "?" (any one character), ignoring letter case. "*.*" matches every
-// name, also one without a dot.
+// and "?" (any one character, whatever its length in UTF-8), ignoring
+// letter case as NamesEqual does. "*.*" matches every name, also one
+// without a dot.
 bool MatchesPattern(std::string_view pattern, std::string_view name);
 
 }  // namespace merkwandel::winpath

@@ -1,6 +1,6 @@
 #include "platform/host/host_dialogs.h"
 
-#include <algorithm>
+#include "platform/common/unicode.h"
 
 namespace merkwandel::platform::host {
 
@@ -20,10 +20,10 @@ FileDialogAnswer HostCommonDialogs::Show(bool save, const FileDialogRecord& reco
     actions.pop_front();
   }
 
-  // The dialog works in a buffer of exactly nMaxFile characters.
+  // After cancel the buffer is as it was; this backend leaves it so after a
+  // failure, too (where Windows may have written into it).
   FileDialogAnswer answer;
   answer.file = record.file;
-  answer.file.resize(record.maxFile, '\0');
 
   // The dialog checks the record's size before it shows anything (this
   // backend knows only the one layout the program uses).
@@ -41,22 +41,18 @@ FileDialogAnswer HostCommonDialogs::Show(bool save, const FileDialogRecord& reco
       break;
   }
 
+  // The buffer holds maxFile UTF-16 units; a path that does not fit with
+  // its NUL fails the call.
   const std::string& path = action.path;
-  if (path.size() + 1 > record.maxFile) {
-    // Too long for the buffer: the call fails, and the first two bytes of
-    // the buffer give the size it would have needed.
+  const std::size_t units = unicode::Utf16Length(path);
+  if (units + 1 > record.maxFile) {
     answer.error = kDialogErrorBufferTooSmall;
-    const std::size_t needed = std::min<std::size_t>(path.size() + 1, 0xFFFF);
-    if (answer.file.size() >= 2) {
-      answer.file[0] = static_cast<char>(needed & 0xFF);
-      answer.file[1] = static_cast<char>(needed >> 8);
-    }
     return answer;
   }
-  std::copy(path.begin(), path.end(), answer.file.begin());
-  answer.file[path.size()] = '\0';
-  // The file name starts behind the last "\" (or "/"); a name in a drive
-  // root starts right after "C:\".
+  answer.file = path;
+  answer.file.append(record.maxFile - units, '\0');
+  // The file name starts behind the last "\" (or "/"), in bytes of the
+  // UTF-8 path; a name in a drive root starts right after "C:\".
   const auto separator = path.find_last_of("\\/");
   answer.fileOffset =
       static_cast<std::uint16_t>(separator == std::string::npos ? 0 : separator + 1);

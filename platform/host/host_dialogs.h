@@ -17,7 +17,7 @@ class HostCommonDialogs final : public CommonDialogs {
   // What the user does in a dialog.
   struct UserAction {
     enum class Kind { kChoose, kCancel, kFail } kind = Kind::kCancel;
-    std::string path;        // kChoose: the full path the dialog reports (ANSI)
+    std::string path;        // kChoose: the full path the dialog reports
     std::uint32_t error = 0;  // kFail: the extended error
   };
   static UserAction Choose(std::string fullPath) {
@@ -31,7 +31,7 @@ class HostCommonDialogs final : public CommonDialogs {
   std::deque<UserAction> actions;
 
   struct Call {
-    bool save;  // GetSaveFileNameA rather than GetOpenFileNameA
+    bool save;  // GetSaveFileNameW rather than GetOpenFileNameW
     FileDialogRecord record;
   };
   std::vector<Call> calls;  // every dialog shown, in order

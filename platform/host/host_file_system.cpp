@@ -8,10 +8,10 @@
 #include <algorithm>
 #include <cerrno>
 #include <climits>
+#include <cstdint>
 #include <cstdlib>
 #include <utility>
-
-#include "platform/common/ansi.h"
+#include <vector>
 
 namespace merkwandel::platform::host {
 namespace {
@@ -100,6 +100,19 @@ bool ComponentsValid(const winpath::ParsedPath& parsed, bool wildcardLast) {
   return true;
 }
 
+// The checks every path of a file to open or create passes: a name at its
+// end that can be a name and is no device, and a length Windows accepts.
+std::optional<winpath::ParsedPath> ParseFilePath(const std::string& path) {
+  auto parsed = winpath::Parse(path);
+  if (!parsed || parsed->trailingSeparator || parsed->components.empty()) return std::nullopt;
+  if (!ComponentsValid(*parsed, false)) return std::nullopt;
+  if (winpath::PathLength(winpath::Format(*parsed)) > winpath::kMaxPath) return std::nullopt;
+  if (winpath::IsReservedDeviceName(parsed->components.back())) return std::nullopt;
+  return parsed;
+}
+
+char UpperAscii(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; }
+
 bool WriteAll(int fd, const char* data, std::size_t size) {
   while (size > 0) {
     const ssize_t n = ::write(fd, data, size);
@@ -121,12 +134,12 @@ bool SameTime(const struct timespec& a, const struct timespec& b) {
 
 void HostFileSystem::MapDrive(char letter, std::string hostFolder) {
   while (hostFolder.size() > 1 && hostFolder.back() == '/') hostFolder.pop_back();
-  drives_[static_cast<char>(ansi::ToUpper(static_cast<unsigned char>(letter)))] = std::move(hostFolder);
+  drives_[UpperAscii(letter)] = std::move(hostFolder);
   writeFolder_.reset();
 }
 
 void HostFileSystem::UnmapDrive(char letter) {
-  drives_.erase(static_cast<char>(ansi::ToUpper(static_cast<unsigned char>(letter))));
+  drives_.erase(UpperAscii(letter));
   writeFolder_.reset();
 }
 
@@ -142,7 +155,7 @@ std::optional<std::string> HostFileSystem::Base(const winpath::ParsedPath& parse
 std::optional<std::string> HostFileSystem::ExactHostPath(const winpath::ParsedPath& parsed) const {
   auto exact = Base(parsed);
   if (!exact) return std::nullopt;
-  for (const auto& component : parsed.components) *exact = Join(*exact, ansi::ToUtf8(component));
+  for (const auto& component : parsed.components) *exact = Join(*exact, component);
   return exact;
 }
 
@@ -160,7 +173,7 @@ std::optional<HostFileSystem::Located> HostFileSystem::Locate(const winpath::Par
   if (::stat(host.c_str(), &info) != 0) return Located{exact, false, std::nullopt};
   for (std::size_t k = 0; k < parsed.components.size(); ++k) {
     const std::string& component = parsed.components[k];
-    std::string candidate = Join(host, ansi::ToUtf8(component));
+    std::string candidate = Join(host, component);
     if (::stat(candidate.c_str(), &info) != 0) {
       FolderNames* names = NamesOf(host);
       const std::string* onDisk = nullptr;
@@ -170,11 +183,11 @@ std::optional<HostFileSystem::Located> HostFileSystem::Locate(const winpath::Par
       }
       if (onDisk == nullptr) {
         for (std::size_t rest = k + 1; rest < parsed.components.size(); ++rest) {
-          candidate = Join(candidate, ansi::ToUtf8(parsed.components[rest]));
+          candidate = Join(candidate, parsed.components[rest]);
         }
         return Located{candidate, false, std::nullopt};
       }
-      candidate = Join(host, ansi::ToUtf8(*onDisk));
+      candidate = Join(host, *onDisk);
     }
     host = std::move(candidate);
   }
@@ -209,9 +222,8 @@ HostFileSystem::FolderNames* HostFileSystem::NamesOf(const std::string& hostFold
   }
   names.byKey.clear();
   while (const dirent* entry = ::readdir(dir.get())) {
-    const std::string utf8 = entry->d_name;
-    if (utf8 == "." || utf8 == "..") continue;
-    std::string name = ansi::FromUtf8(utf8);
+    std::string name = entry->d_name;
+    if (name == "." || name == "..") continue;
     names.byKey.emplace(winpath::NameKey(name), std::move(name));
   }
   names.modified = info.st_mtim;
@@ -235,7 +247,7 @@ bool HostFileSystem::SearchFindsEntry(const std::string& path) {
   ForgetNames();
   const auto parsed = winpath::Parse(path);
   if (!parsed || parsed->trailingSeparator || parsed->components.empty()) return false;
-  if (winpath::Format(*parsed).size() > winpath::kMaxPath) return false;
+  if (winpath::PathLength(winpath::Format(*parsed)) > winpath::kMaxPath) return false;
   if (!ComponentsValid(*parsed, true)) return false;
 
   const std::string& last = parsed->components.back();
@@ -256,9 +268,9 @@ bool HostFileSystem::SearchFindsEntry(const std::string& path) {
   ScopedDir dir(::opendir(located->hostPath.c_str()));
   if (dir.get() == nullptr) return false;
   while (const dirent* entry = ::readdir(dir.get())) {
-    const std::string utf8 = entry->d_name;
-    if (utf8 == "." || utf8 == "..") continue;
-    if (winpath::MatchesPattern(last, ansi::FromUtf8(utf8))) return true;
+    const std::string_view name = entry->d_name;
+    if (name == "." || name == "..") continue;
+    if (winpath::MatchesPattern(last, name)) return true;
   }
   return false;
 }
@@ -267,7 +279,7 @@ std::optional<std::uint32_t> HostFileSystem::Attributes(const std::string& path)
   ForgetNames();
   const auto parsed = winpath::Parse(path);
   if (!parsed || !ComponentsValid(*parsed, false)) return std::nullopt;
-  if (winpath::Format(*parsed).size() > winpath::kMaxPath) return std::nullopt;
+  if (winpath::PathLength(winpath::Format(*parsed)) > winpath::kMaxPath) return std::nullopt;
   const auto located = Locate(*parsed);
   if (!located || !located->exists) return std::nullopt;
 
@@ -299,7 +311,7 @@ bool HostFileSystem::MakeSureDirectoryPathExists(const std::string& path) {
     const auto located = Locate(prefix);
     if (!located) return false;
     if (located->exists) continue;  // a file in the way is not looked at, as on Windows
-    if (winpath::Format(prefix).size() > winpath::kMaxFolderPath) return false;
+    if (winpath::PathLength(winpath::Format(prefix)) > winpath::kMaxFolderPath) return false;
     if (::mkdir(located->hostPath.c_str(), 0777) != 0 && errno != EEXIST) return false;
   }
   return true;
@@ -316,13 +328,13 @@ std::optional<std::vector<std::string>> HostFileSystem::List(const std::string& 
   if (dir.get() == nullptr) return std::nullopt;
   std::vector<std::string> names;
   while (const dirent* entry = ::readdir(dir.get())) {
-    const std::string_view utf8 = entry->d_name;  // not copied: only its ANSI form is kept
-    if (utf8 == "." || utf8 == "..") continue;
+    const std::string_view name = entry->d_name;
+    if (name == "." || name == "..") continue;
     bool isFolder = entry->d_type == DT_DIR;
     if (entry->d_type == DT_UNKNOWN || entry->d_type == DT_LNK) {
-      isFolder = IsFolder(Join(located->hostPath, std::string(utf8)));
+      isFolder = IsFolder(Join(located->hostPath, std::string(name)));
     }
-    if (isFolder == folders) names.push_back(ansi::FromUtf8(utf8));
+    if (isFolder == folders) names.emplace_back(name);
   }
   return names;
 }
@@ -337,11 +349,8 @@ std::optional<std::vector<std::string>> HostFileSystem::ListFiles(const std::str
 
 std::unique_ptr<InputFile> HostFileSystem::OpenForReading(const std::string& path) {
   ForgetNames();
-  const auto parsed = winpath::Parse(path);
-  if (!parsed || parsed->trailingSeparator || parsed->components.empty()) return nullptr;
-  if (!ComponentsValid(*parsed, false)) return nullptr;
-  if (winpath::Format(*parsed).size() > winpath::kMaxPath) return nullptr;
-  if (winpath::IsReservedDeviceName(parsed->components.back())) return nullptr;
+  const auto parsed = ParseFilePath(path);
+  if (!parsed) return nullptr;
   const auto located = Locate(*parsed);
   if (!located || !located->exists) return nullptr;
   if (openFault && openFault(located->hostPath)) return nullptr;
@@ -365,7 +374,7 @@ void HostFileSystem::KeepWriteFolder(const std::string& path, std::size_t lastSe
   }
   folder.parsed = std::move(*parsed);
   folder.valid = ComponentsValid(folder.parsed, false);
-  folder.formattedLength = winpath::Format(folder.parsed).size();
+  folder.formattedLength = winpath::PathLength(winpath::Format(folder.parsed));
   folder.exactHostPath = ExactHostPath(folder.parsed);
   writeFolder_ = std::move(folder);
 }
@@ -391,16 +400,15 @@ bool HostFileSystem::WriteWholeFile(const std::string& path, std::string_view co
     name = path.substr(lastSeparator + 1);
     if (!writeFolder_->valid || !winpath::IsValidName(name)) return false;
     const std::size_t length = writeFolder_->formattedLength +
-                               (writeFolder_->parsed.components.empty() ? 0 : 1) + name.size();
+                               (writeFolder_->parsed.components.empty() ? 0 : 1) +
+                               winpath::PathLength(name);
     if (length > winpath::kMaxPath) return false;
     folderPath = &writeFolder_->parsed;
     if (writeFolder_->exactHostPath) exactFolder = &*writeFolder_->exactHostPath;
   } else {
     if (plainName) KeepWriteFolder(path, lastSeparator);
-    parsed = winpath::Parse(path);
-    if (!parsed || parsed->trailingSeparator || parsed->components.empty()) return false;
-    if (!ComponentsValid(*parsed, false)) return false;
-    if (winpath::Format(*parsed).size() > winpath::kMaxPath) return false;
+    parsed = ParseFilePath(path);
+    if (!parsed) return false;
     name = parsed->components.back();
     parsed->components.pop_back();
     folderPath = &*parsed;
@@ -416,7 +424,7 @@ bool HostFileSystem::WriteWholeFile(const std::string& path, std::string_view co
   const std::string key = winpath::NameKey(name);
   const auto existing = names->byKey.find(key);
   const std::string target =
-      Join(folder->hostPath, ansi::ToUtf8(existing != names->byKey.end() ? existing->second : name));
+      Join(folder->hostPath, existing != names->byKey.end() ? existing->second : name);
   const std::size_t limit =
       writeFault ? writeFault(target).value_or(content.size()) : content.size();
   const bool faulty = limit < content.size();
@@ -471,10 +479,78 @@ std::string HostFileSystem::CurrentDirectory() {
       for (char& c : rest) {
         if (c == '/') c = '\\';
       }
-      return std::string(1, letter) + ":\\" + ansi::FromUtf8(rest);
+      return std::string(1, letter) + ":\\" + rest;
     }
   }
-  return ansi::FromUtf8(cwd);
+  return cwd;
+}
+
+std::optional<std::string> HostFileSystem::MakeTemporaryFolder() {
+  ForgetNames();
+  const char* base = std::getenv("TMPDIR");
+  std::string pattern = base != nullptr && *base != '\0' ? base : "/tmp";
+  if (pattern.back() != '/') pattern.push_back('/');
+  pattern += "merkwandel-XXXXXX";
+  if (::mkdtemp(pattern.data()) == nullptr) return std::nullopt;
+  // Absolute, so that it names the folder whatever the current directory.
+  char absolute[PATH_MAX];
+  if (::realpath(pattern.c_str(), absolute) == nullptr) {
+    ::rmdir(pattern.c_str());
+    return std::nullopt;
+  }
+  return std::string(absolute);
+}
+
+bool HostFileSystem::CopySharedFile(const std::string& from, const std::string& to) {
+  const auto source = OpenForReading(from);  // the open and read faults apply
+  if (!source) return false;
+  const auto parsed = ParseFilePath(to);
+  if (!parsed) return false;
+  // A file that exists under another letter case is found under its own
+  // name, which the exclusive creation then refuses.
+  const auto target = Locate(*parsed);
+  if (!target) return false;
+  ScopedFd fd(::open(target->hostPath.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666));
+  if (!fd.valid()) return false;
+  const std::size_t limit = writeFault ? writeFault(target->hostPath).value_or(SIZE_MAX) : SIZE_MAX;
+  std::vector<char> block(64 * 1024);
+  std::size_t copied = 0;
+  bool whole = false;
+  for (;;) {
+    const std::ptrdiff_t read = source->Read(block.data(), block.size());
+    if (read <= 0) {
+      whole = read == 0;
+      break;
+    }
+    const auto count = static_cast<std::size_t>(read);
+    if (count > limit - copied || !WriteAll(fd.get(), block.data(), count)) break;
+    copied += count;
+  }
+  if (fd.Close() && whole) return true;
+  ::unlink(target->hostPath.c_str());
+  return false;
+}
+
+bool HostFileSystem::RemoveFolderAndFiles(const std::string& folder) {
+  ForgetNames();
+  const auto parsed = winpath::Parse(folder);
+  // A drive's root is never removed.
+  if (!parsed || parsed->components.empty() || !ComponentsValid(*parsed, false)) return false;
+  const auto located = Locate(*parsed);
+  if (!located) return false;
+  if (!located->exists) return true;
+  std::vector<std::string> files;
+  {
+    ScopedDir dir(::opendir(located->hostPath.c_str()));
+    if (dir.get() == nullptr) return false;  // a file, or no access
+    while (const dirent* entry = ::readdir(dir.get())) {
+      const std::string path = Join(located->hostPath, entry->d_name);
+      struct stat info {};
+      if (::lstat(path.c_str(), &info) == 0 && !S_ISDIR(info.st_mode)) files.push_back(path);
+    }
+  }
+  for (const auto& file : files) ::unlink(file.c_str());
+  return ::rmdir(located->hostPath.c_str()) == 0;
 }
 
 }  // namespace merkwandel::platform::host

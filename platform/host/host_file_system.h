@@ -1,8 +1,10 @@
 // The file-system operations on a POSIX host, with Windows' rules: a path
 // "X:\..." resolves through a map of drive letters to host folders, "\" and
 // "/" separate components, a path without drive letter is a host path, names
-// are ANSI (Windows-1252) and become UTF-8 on disk, letter case does not tell
-// names apart, and a name starting with "." counts as hidden.
+// are UTF-8 and stay so on disk, letter case does not tell names apart (in
+// any script), lengths count UTF-16 units, and a name starting with "."
+// counts as hidden. The private snapshot folders are made below $TMPDIR (or
+// /tmp) and named by their absolute host path.
 #pragma once
 
 #include <sys/stat.h>
@@ -33,11 +35,12 @@ class HostFileSystem final : public FileSystem {
   std::optional<std::string> HostPath(const std::string& path);
 
   // Fault injection for tests: called before each write of a file's content
-  // with the host path; when it returns a number n, only n bytes are written
-  // and the write then fails as on a full disk.
+  // (a copy's too) with the host path; when it returns a number n, only n
+  // bytes are written and the write then fails as on a full disk.
   std::function<std::optional<std::size_t>(const std::string& hostPath)> writeFault;
-  // Fault injection for tests: called before a file is opened for reading;
-  // returning true refuses it as if another program held it locked.
+  // Fault injection for tests: called before a file is opened for reading
+  // (a copy's source too); returning true refuses it as if another program
+  // held it locked.
   std::function<bool(const std::string& hostPath)> openFault;
   // Fault injection for tests: called when a file is opened for reading; when
   // it returns a number n, reading fails once n bytes have been read.
@@ -51,6 +54,9 @@ class HostFileSystem final : public FileSystem {
   std::unique_ptr<InputFile> OpenForReading(const std::string& path) override;
   bool WriteWholeFile(const std::string& path, std::string_view content) override;
   std::string CurrentDirectory() override;
+  std::optional<std::string> MakeTemporaryFolder() override;
+  bool CopySharedFile(const std::string& from, const std::string& to) override;
+  bool RemoveFolderAndFiles(const std::string& folder) override;
 
  private:
   struct Located {
@@ -83,7 +89,7 @@ class HostFileSystem final : public FileSystem {
   struct FolderNames {
     struct timespec modified {};
     ino_t inode = 0;
-    std::unordered_map<std::string, std::string> byKey;  // key -> name on disk (ANSI)
+    std::unordered_map<std::string, std::string> byKey;  // key -> name on disk
   };
   // `known`: the folder's attributes, when the caller has just read them.
   FolderNames* NamesOf(const std::string& hostFolder, const struct stat* known = nullptr);

@@ -4,8 +4,6 @@
 #include <ctime>
 #include <thread>
 
-#include "platform/common/ansi.h"
-
 namespace merkwandel::platform::host {
 
 void HostUserInterface::UseVirtualClock(double secondsSinceMidnight, double tick) {
@@ -57,14 +55,10 @@ double HostUserInterface::SecondsSinceMidnight() {
          static_cast<double>(now.tv_nsec) / 1e9;
 }
 
-bool HostUserInterface::StartProcess(const std::string& commandLine) {
-  startedProcesses.push_back(commandLine);
-  if (onProcessStart) onProcessStart(commandLine);
+bool HostUserInterface::StartProcess(const std::string& program, const std::string& commandLine) {
+  startedProcesses.push_back({program, commandLine});
+  if (onProcessStart) onProcessStart(startedProcesses.back());
   return processStartSucceeds;
-}
-
-std::optional<unsigned char> HostEncoding::AnsiFromUnicode(char32_t codePoint) {
-  return ansi::FromUnicode(codePoint);
 }
 
 }  // namespace merkwandel::platform::host

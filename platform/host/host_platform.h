@@ -20,23 +20,29 @@
 namespace merkwandel::platform::host {
 
 struct ShownMessage {
-  std::string text;   // ANSI
-  std::string title;  // ANSI
+  std::string text;
+  std::string title;
   MessageIcon icon;
+};
+
+struct StartedProcess {
+  std::string program;  // the full path of the program file
+  std::string commandLine;
+  bool operator==(const StartedProcess&) const = default;
 };
 
 class HostUserInterface final : public UserInterface {
  public:
   // What happened, in order.
   std::vector<ShownMessage> messages;
-  std::vector<std::string> startedProcesses;  // command lines, ANSI
+  std::vector<StartedProcess> startedProcesses;
   std::vector<MousePointer> pointerChanges;
   MousePointer pointer = MousePointer::kDefault;
   std::size_t pumps = 0;
 
   // Observers, called as things happen; each may be left empty.
   std::function<void(const ShownMessage&)> onMessage;
-  std::function<void(const std::string&)> onProcessStart;
+  std::function<void(const StartedProcess&)> onProcessStart;
   // Called at every pump; its answer is PumpEvents' answer (false: the window
   // is closing). Without it every pump answers true.
   std::function<bool()> onPump;
@@ -45,6 +51,8 @@ class HostUserInterface final : public UserInterface {
   HostForms* window = nullptr;
   // Answer of StartProcess.
   bool processStartSucceeds = true;
+  // Answer of WindowsFolder.
+  std::string windowsFolder = "C:\\Windows";
 
   // A clock that moves only when waited on, for tests: WaitForEvent adds its
   // time to it, and so does each read by `tick`. Without it the real local
@@ -57,18 +65,13 @@ class HostUserInterface final : public UserInterface {
   bool PumpEvents() override;
   void WaitForEvent(double seconds) override;
   double SecondsSinceMidnight() override;
-  bool StartProcess(const std::string& commandLine) override;
+  std::string WindowsFolder() override { return windowsFolder; }
+  bool StartProcess(const std::string& program, const std::string& commandLine) override;
 
  private:
   bool virtualClock_ = false;
   double virtualTime_ = 0.0;
   double tick_ = 0.0;
-};
-
-// Windows-1252, as the host backend's ANSI code page.
-class HostEncoding final : public Encoding {
- public:
-  std::optional<unsigned char> AnsiFromUnicode(char32_t codePoint) override;
 };
 
 class HostPlatform final : public Platform {
@@ -79,7 +82,6 @@ class HostPlatform final : public Platform {
 
   FileSystem& Files() override { return files_; }
   UserInterface& Ui() override { return ui_; }
-  Encoding& Text() override { return encoding_; }
   Registry& Reg() override { return registry_; }
   Forms& Window() override { return forms_; }
   CommonDialogs& Dialogs() override { return dialogs_; }
@@ -95,7 +97,6 @@ class HostPlatform final : public Platform {
  private:
   HostFileSystem files_;
   HostUserInterface ui_;
-  HostEncoding encoding_;
   HostRegistry registry_;
   HostForms forms_;
   HostCommonDialogs dialogs_;

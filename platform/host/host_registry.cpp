@@ -3,7 +3,7 @@
 #include <cstdio>
 #include <cstring>
 
-#include "platform/common/ansi.h"
+#include "platform/common/unicode.h"
 
 namespace merkwandel::platform::host {
 namespace {
@@ -12,11 +12,7 @@ constexpr std::int32_t kErrorKeyDeleted = 1018;
 
 bool IsPredefinedRoot(std::uint32_t root) { return root >= 0x80000000u && root <= 0x80000006u; }
 
-std::string Upper(const std::string& text) {
-  std::string upper = text;
-  for (char& c : upper) c = static_cast<char>(ansi::ToUpper(static_cast<unsigned char>(c)));
-  return upper;
-}
+std::string Upper(const std::string& text) { return unicode::UpperCaseKey(text); }
 
 std::string Hex(std::uint32_t number) {
   char text[16];
@@ -47,7 +43,16 @@ void HostRegistry::SetValue(std::uint32_t root, const std::string& path, const s
 
 void HostRegistry::SetText(std::uint32_t root, const std::string& path, const std::string& name,
                            const std::string& text) {
-  SetValue(root, path, name, kRegSz, text + '\0');
+  SetValue(root, path, name, kRegSz, Utf16Bytes(text + '\0'));
+}
+
+std::string HostRegistry::Utf16Bytes(std::string_view utf8) {
+  std::string bytes;
+  for (const char16_t unit : unicode::ToUtf16(utf8)) {
+    bytes.push_back(static_cast<char>(unit & 0xFF));
+    bytes.push_back(static_cast<char>(unit >> 8));
+  }
+  return bytes;
 }
 
 void HostRegistry::SetDword(std::uint32_t root, const std::string& path, const std::string& name,

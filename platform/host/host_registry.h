@@ -1,6 +1,8 @@
 // The registry on the host backend: an in-memory tree of keys with typed
-// values held as raw bytes, loaded by the tests, and answering with the
-// statuses and size rules of the Windows calls. It counts the keys that are
+// values held as raw bytes (texts as the wide calls give them: UTF-16LE),
+// loaded by the tests, and answering with the statuses and size rules of
+// the Windows calls. Names of keys and values are UTF-8, and letter case
+// does not tell them apart, in any script. It counts the keys that are
 // open, logs every call, and can be told to fail an open or a query, or to
 // change a value between two queries.
 #pragma once
@@ -10,6 +12,7 @@
 #include <map>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "platform/platform.h"
@@ -26,9 +29,12 @@ class HostRegistry final : public Registry {
   // AddKey does. Replaces a value of the same name in any letter case.
   void SetValue(std::uint32_t root, const std::string& path, const std::string& name,
                 std::uint32_t type, const std::string& bytes);
-  // A REG_SZ value of `text` with its terminating zero.
+  // A REG_SZ value of `text` (UTF-8) with its terminating zero, stored as
+  // UTF-16LE.
   void SetText(std::uint32_t root, const std::string& path, const std::string& name,
                const std::string& text);
+  // The UTF-16LE bytes of a text, as a text value holds them.
+  static std::string Utf16Bytes(std::string_view utf8);
   // A REG_DWORD value, little-endian.
   void SetDword(std::uint32_t root, const std::string& path, const std::string& name,
                 std::uint32_t number);

@@ -5,7 +5,10 @@
 // - nothing was created, changed or removed outside the target folder, and
 //   the file that was already in the target folder is unchanged;
 // - every file created has a name Windows accepts (no forbidden character,
-//   no device name, ends in ".url") and holds exactly the two lines
+//   no device name, ends in ".url"), is valid UTF-8 without control or
+//   bidirectional control characters and has at most 49 characters before
+//   ".url" (50 with a "_" in front of a device name), and holds exactly the
+//   two lines
 //   "[InternetShortcut]" and "URL=" + a non-empty URL, each ended by CR LF;
 // - the report counts exactly the files in the target folder.
 // Crashes, leaks and undefined behaviour are caught by the sanitizers; a
@@ -21,7 +24,7 @@
 #include "app/root.h"
 #include "conversion/bookmark_entry.h"
 #include "conversion/conversion_run.h"
-#include "platform/common/ansi.h"
+#include "platform/common/unicode.h"
 #include "platform/common/windows_path.h"
 #include "platform/host/host_platform.h"
 
@@ -65,10 +68,21 @@ const fs::path& Drive() {
 }
 
 void CheckShortcut(const fs::path& file) {
-  const std::string name = ansi::FromUtf8(file.filename().string());
+  const std::string name = file.filename().string();
   if (!winpath::IsValidName(name)) Fail("name Windows refuses: " + name);
   if (winpath::IsReservedDeviceName(name)) Fail("device name: " + name);
   if (name.size() < 5 || name.compare(name.size() - 4, 4, ".url") != 0) Fail("no .url: " + name);
+  std::size_t characters = 0;
+  for (std::size_t i = 0; i + 4 < name.size(); ++characters) {
+    const auto sequence = unicode::DecodeUtf8(std::string_view(name).substr(i));
+    if (!sequence) Fail("not UTF-8: " + name);
+    const char32_t c = sequence->codePoint;
+    if ((c >= 0x7F && c <= 0x9F) || (c >= 0x202A && c <= 0x202E) || (c >= 0x2066 && c <= 0x2069)) {
+      Fail("control character in: " + name);
+    }
+    i += sequence->length;
+  }
+  if (characters > 50 || (characters == 50 && name[0] != '_')) Fail("name too long: " + name);
   const std::string content = Read(file);
   static constexpr std::string_view kHead = "[InternetShortcut]\r\nURL=";
   if (content.compare(0, kHead.size(), kHead) != 0) Fail("first line: " + name);
