@@ -18,6 +18,11 @@ int FontHeight(double points, int dpi) {
   return -static_cast<int>(std::lround(points * dpi / 72.0));
 }
 
+// The character set asked for is the design's ANSI one: it only helps
+// choose a face. Texts are drawn through the wide calls, so every character
+// shows that the face has, or a face that Windows links to it (CJK): under
+// Wine, Cyrillic, Polish, Greek, Hebrew and emoji show in the fields exactly
+// as with DEFAULT_CHARSET, and CJK wherever a CJK face is linked to Tahoma.
 HFONT MakeFont(const FontDesign& font, int dpi) {
   return CreateFontW(FontHeight(font.points, dpi), 0, 0, 0, font.weight, FALSE, FALSE, FALSE,
                      ANSI_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
