@@ -48,13 +48,16 @@
 // With MERKWANDEL_DESKTOP set, the probe looks at the windows of that Wine
 // desktop (as made by "explorer /desktop=NAME,...").
 //
-// Output is UTF-8, one item a line, fields separated by tabs. The exit code
+// Output is UTF-8 (a console is given UTF-16), one item a line, fields
+// separated by tabs. The exit code
 // is 0 on success, 1 when what was waited for did not come, 2 on misuse.
 #include <windows.h>
 #include <commctrl.h>
 #include <shellapi.h>
 #include <tlhelp32.h>
 
+#include <algorithm>
+#include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -72,6 +75,29 @@ using merkwandel::platform::win32::Wide;
 
 constexpr wchar_t kCaption[] = L"Merkwandel";
 constexpr int kFirstControlId = 100;
+
+// printf, in UTF-8 on a pipe or file. A console gets the text as UTF-16:
+// the C runtime would hand it the bytes as characters of the ANSI code page.
+void Print(std::FILE* stream, const char* format, ...) {
+  va_list arguments;
+  va_start(arguments, format);
+  va_list again;
+  va_copy(again, arguments);
+  std::string text(static_cast<std::size_t>(std::max(std::vsnprintf(nullptr, 0, format, again), 0)), '\0');
+  va_end(again);
+  std::vsnprintf(text.data(), text.size() + 1, format, arguments);
+  va_end(arguments);
+  const HANDLE handle = GetStdHandle(stream == stderr ? STD_ERROR_HANDLE : STD_OUTPUT_HANDLE);
+  DWORD mode = 0;
+  if (GetConsoleMode(handle, &mode)) {
+    std::fflush(stream);
+    const std::wstring wide = Wide(text);
+    DWORD written = 0;
+    WriteConsoleW(handle, wide.data(), static_cast<DWORD>(wide.size()), &written, nullptr);
+  } else {
+    std::fwrite(text.data(), 1, text.size(), stream);
+  }
+}
 
 std::string TextOf(HWND window) {
   // WM_GETTEXT works across processes.
@@ -141,15 +167,15 @@ int PrintWindow(HWND window) {
   RECT frame{};
   GetWindowRect(window, &frame);
   const LONG style = GetWindowLongW(window, GWL_STYLE);
-  std::printf("caption\t%s\n", TextOf(window).c_str());
-  std::printf("client\t%ld\t%ld\n", client.right - client.left, client.bottom - client.top);
+  Print(stdout, "caption\t%s\n", TextOf(window).c_str());
+  Print(stdout, "client\t%ld\t%ld\n", client.right - client.left, client.bottom - client.top);
   POINT origin{0, 0};
   ClientToScreen(window, &origin);
-  std::printf("clientorigin\t%ld\t%ld\n", origin.x, origin.y);
-  std::printf("frame\t%ld\t%ld\t%ld\t%ld\n", frame.left, frame.top, frame.right - frame.left,
+  Print(stdout, "clientorigin\t%ld\t%ld\n", origin.x, origin.y);
+  Print(stdout, "frame\t%ld\t%ld\t%ld\t%ld\n", frame.left, frame.top, frame.right - frame.left,
               frame.bottom - frame.top);
-  std::printf("screen\t%d\t%d\n", GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN));
-  std::printf("style\tresizable=%d\tmaximizebox=%d\tminimizebox=%d\tsysmenu=%d\n",
+  Print(stdout, "screen\t%d\t%d\n", GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN));
+  Print(stdout, "style\tresizable=%d\tmaximizebox=%d\tminimizebox=%d\tsysmenu=%d\n",
               (style & WS_THICKFRAME) != 0, (style & WS_MAXIMIZEBOX) != 0,
               (style & WS_MINIMIZEBOX) != 0, (style & WS_SYSMENU) != 0);
   GUITHREADINFO gui{};
@@ -158,14 +184,14 @@ int PrintWindow(HWND window) {
   if (GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &gui) && gui.hwndFocus != nullptr) {
     focus = gui.hwndFocus == window ? "window" : NameOf(gui.hwndFocus);
   }
-  std::printf("focus\t%s\n", focus.c_str());
+  Print(stdout, "focus\t%s\n", focus.c_str());
   for (HWND child : Descendants(window)) {
     RECT rect{};
     GetWindowRect(child, &rect);
     POINT topLeft{rect.left, rect.top};
     ScreenToClient(GetParent(child), &topLeft);
     const LONG childStyle = GetWindowLongW(child, GWL_STYLE);
-    std::printf("control\t%s\t%s\t%ld\t%ld\t%ld\t%ld\t%d\t%d\t%d\t%s\n", NameOf(child).c_str(),
+    Print(stdout, "control\t%s\t%s\t%ld\t%ld\t%ld\t%ld\t%d\t%d\t%d\t%s\n", NameOf(child).c_str(),
                 ClassOf(child).c_str(), topLeft.x, topLeft.y, rect.right - rect.left,
                 rect.bottom - rect.top, IsWindowVisible(child) ? 1 : 0,
                 IsWindowEnabled(child) ? 1 : 0,
@@ -249,7 +275,7 @@ std::string ShownIcon(HWND iconControl) {
     Tile candidate;
     candidate.Draw(LoadIconW(nullptr, k.id), background);
     const long difference = shown.Difference(candidate);
-    std::printf("iconscore\t%s\t%ld\n", k.name, difference);
+    Print(stdout, "iconscore\t%s\t%ld\n", k.name, difference);
     if (bestDifference < 0 || difference < bestDifference) {
       bestDifference = difference;
       best = k.name;
@@ -285,15 +311,15 @@ MessageParts ReadMessage(HWND box) {
 
 int PrintMessage(HWND box) {
   const MessageParts parts = ReadMessage(box);
-  for (const auto& button : parts.buttons) std::printf("button\t%s\n", button.c_str());
+  for (const auto& button : parts.buttons) Print(stdout, "button\t%s\n", button.c_str());
   RECT frame{};
   GetWindowRect(box, &frame);
-  std::printf("title\t%s\n", TextOf(box).c_str());
+  Print(stdout, "title\t%s\n", TextOf(box).c_str());
   // The text as one line; its trailing blanks are kept (marked by "|").
-  std::printf("text\t%s|\n", parts.text.c_str());
-  std::printf("icon\t%s\n", ShownIcon(parts.icon).c_str());
-  std::printf("buttons\t%zu\n", parts.buttons.size());
-  std::printf("frame\t%ld\t%ld\t%ld\t%ld\n", frame.left, frame.top, frame.right - frame.left,
+  Print(stdout, "text\t%s|\n", parts.text.c_str());
+  Print(stdout, "icon\t%s\n", ShownIcon(parts.icon).c_str());
+  Print(stdout, "buttons\t%zu\n", parts.buttons.size());
+  Print(stdout, "frame\t%ld\t%ld\t%ld\t%ld\n", frame.left, frame.top, frame.right - frame.left,
               frame.bottom - frame.top);
   return 0;
 }
@@ -433,17 +459,17 @@ std::string SelectedFolder(HWND tree) {
 }
 
 int PrintFileDialog(HWND dialog) {
-  std::printf("title\t%s\n", TextOf(dialog).c_str());
-  std::printf("folder\t%s\n", FolderShown(dialog).c_str());
-  std::printf("type\t%s\n", TextOf(GetDlgItem(dialog, kFileTypeList)).c_str());
-  std::printf("name\t%s\n", TextOf(GetDlgItem(dialog, kFileNameField)).c_str());
+  Print(stdout, "title\t%s\n", TextOf(dialog).c_str());
+  Print(stdout, "folder\t%s\n", FolderShown(dialog).c_str());
+  Print(stdout, "type\t%s\n", TextOf(GetDlgItem(dialog, kFileTypeList)).c_str());
+  Print(stdout, "name\t%s\n", TextOf(GetDlgItem(dialog, kFileNameField)).c_str());
   return 0;
 }
 
 int PrintFolderBrowser(HWND dialog) {
-  std::printf("title\t%s\n", TextOf(dialog).c_str());
-  std::printf("text\t%s\n", TextOf(GetDlgItem(dialog, kBrowseText)).c_str());
-  std::printf("selected\t%s\n", SelectedFolder(GetDlgItem(dialog, kBrowseTree)).c_str());
+  Print(stdout, "title\t%s\n", TextOf(dialog).c_str());
+  Print(stdout, "text\t%s\n", TextOf(GetDlgItem(dialog, kBrowseText)).c_str());
+  Print(stdout, "selected\t%s\n", SelectedFolder(GetDlgItem(dialog, kBrowseTree)).c_str());
   return 0;
 }
 
@@ -453,7 +479,7 @@ int PrintFolderBrowser(HWND dialog) {
 int ChooseFolder(HWND dialog, const std::string& path, std::string shown, double seconds) {
   if (shown.empty()) shown = path.substr(path.find_last_of('\\') + 1);
   if (shown.empty()) {
-    std::fprintf(stderr, "merkwandel-probe: say how the tree shows %s\n", path.c_str());
+    Print(stderr, "merkwandel-probe: say how the tree shows %s\n", path.c_str());
     return 2;
   }
   const HWND tree = GetDlgItem(dialog, kBrowseTree);
@@ -467,13 +493,13 @@ int ChooseFolder(HWND dialog, const std::string& path, std::string shown, double
     Sleep(100);
     selected = SelectedFolder(tree);
   }
-  std::printf("selected\t%s\n", selected.c_str());
+  Print(stdout, "selected\t%s\n", selected.c_str());
   if (selected.find(shown) == std::string::npos) {
-    std::fprintf(stderr, "merkwandel-probe: the tree does not select %s\n", path.c_str());
+    Print(stderr, "merkwandel-probe: the tree does not select %s\n", path.c_str());
     return 1;
   }
   if (!Press(dialog, IDOK)) {
-    std::fprintf(stderr, "merkwandel-probe: OK is disabled for %s\n", path.c_str());
+    Print(stderr, "merkwandel-probe: OK is disabled for %s\n", path.c_str());
     return 1;
   }
   return WaitClosed(dialog, 10) ? 0 : 1;
@@ -494,7 +520,7 @@ int ClickTimed(HWND control, const std::string& title, double seconds) {
     const double elapsed = static_cast<double>(end.QuadPart - start.QuadPart) * 1000.0 /
                            static_cast<double>(frequency.QuadPart);
     if (found) {
-      std::printf("elapsed\t%.1f\n", elapsed);
+      Print(stdout, "elapsed\t%.1f\n", elapsed);
       return 0;
     }
     if (elapsed > seconds * 1000.0) return 1;
@@ -536,7 +562,7 @@ int ControlOrDialogCommand(const std::string& command, int argc, char** argv) {
                              : GetDlgItem(window, kBrowseTree) != nullptr  ? "folder"
                              : GetDlgItem(window, 0xFFFF) != nullptr       ? "message"
                                                                            : "other";
-          std::printf("dialog\t%s\t%s\n", kind, TextOf(window).c_str());
+          Print(stdout, "dialog\t%s\t%s\n", kind, TextOf(window).c_str());
           return TRUE;
         },
         static_cast<LPARAM>(program));
@@ -558,7 +584,7 @@ int ControlOrDialogCommand(const std::string& command, int argc, char** argv) {
       Press(dialog, IDCANCEL);
     }
     if (WaitClosed(dialog, 10)) return 0;
-    std::fprintf(stderr, "merkwandel-probe: the file dialog stays open\n");
+    Print(stderr, "merkwandel-probe: the file dialog stays open\n");
     return 1;
   }
   if (command == "folder-browser") {
@@ -587,7 +613,7 @@ int ControlOrDialogCommand(const std::string& command, int argc, char** argv) {
 // trailing blanks kept, marked by "|").
 void PrintMessageLine(HWND box) {
   const MessageParts parts = ReadMessage(box);
-  std::printf("message\t%s\t%s\t%zu\t%s|\n", TextOf(box).c_str(), ShownIcon(parts.icon).c_str(),
+  Print(stdout, "message\t%s\t%s\t%zu\t%s|\n", TextOf(box).c_str(), ShownIcon(parts.icon).c_str(),
               parts.buttons.size(), parts.text.c_str());
   std::fflush(stdout);
 }
@@ -598,14 +624,14 @@ int CollectMessages(const std::string& title, double quiet, double seconds) {
   for (;;) {
     const DWORD now = GetTickCount();
     if (now - start > seconds * 1000.0) {
-      std::printf("timeout\n");
+      Print(stdout, "timeout\n");
       return 1;
     }
     if (const HWND box = FindMessage(title)) {
       Sleep(300);  // let it finish drawing
       PrintMessageLine(box);
       if (!Press(box, IDOK) || !WaitClosed(box, 10)) {
-        std::printf("stuck\n");
+        Print(stdout, "stuck\n");
         return 1;
       }
       busy = GetTickCount();
@@ -615,7 +641,7 @@ int CollectMessages(const std::string& title, double quiet, double seconds) {
     if (window != nullptr && Locked(window)) {
       busy = now;
     } else if (now - busy > quiet * 1000.0) {
-      std::printf("idle\n");
+      Print(stdout, "idle\n");
       return 0;
     }
     Sleep(50);
@@ -639,12 +665,12 @@ int CloseTimed(double seconds) {
   const double milliseconds =
       static_cast<double>(gone.QuadPart - closed.QuadPart) * 1000.0 / static_cast<double>(frequency.QuadPart);
   if (waited != WAIT_OBJECT_0) {
-    std::printf("running\t%.0f\n", milliseconds);
+    Print(stdout, "running\t%.0f\n", milliseconds);
     return 1;
   }
   DWORD code = 0;
   GetExitCodeProcess(process.get(), &code);
-  std::printf("gone\t%.0f\t0x%08lX\n", milliseconds, code);
+  Print(stdout, "gone\t%.0f\t0x%08lX\n", milliseconds, code);
   return 0;
 }
 
@@ -677,7 +703,7 @@ int CloseExplorers(double seconds) {
   EnumWindows(
       [](HWND window, LPARAM) -> BOOL {
         if (IsExplorer(window)) {
-          std::printf("closed\t%s\t%s\n", ClassOf(window).c_str(), TextOf(window).c_str());
+          Print(stdout, "closed\t%s\t%s\n", ClassOf(window).c_str(), TextOf(window).c_str());
           PostMessageW(window, WM_CLOSE, 0, 0);
         }
         return TRUE;
@@ -701,7 +727,7 @@ int RobustnessCommand(const std::string& command, int argc, char** argv) {
 
 int Run(int argc, char** argv) {
   if (argc < 2) {
-    std::fprintf(stderr, "usage: merkwandel-probe COMMAND ...\n");
+    Print(stderr, "usage: merkwandel-probe COMMAND ...\n");
     return 2;
   }
   const std::string command = argv[1];
@@ -717,7 +743,7 @@ int Run(int argc, char** argv) {
       Sleep(100);
     }
     if (handle == nullptr && waits) {
-      std::fprintf(stderr, "merkwandel-probe: no desktop %s\n", desktop);
+      Print(stderr, "merkwandel-probe: no desktop %s\n", desktop);
       return 1;
     }
     if (handle != nullptr && !SetThreadDesktop(handle)) return 2;
@@ -736,7 +762,7 @@ int Run(int argc, char** argv) {
     const HWND locked = WaitFor([&] { return Locked(window) ? window : nullptr; },
                                 Seconds(argc, argv, 2, 10));
     if (locked == nullptr) return 1;
-    std::printf("locked\t%lu ms\n", GetTickCount() - start);
+    Print(stdout, "locked\t%lu ms\n", GetTickCount() - start);
     return 0;
   }
   if (command == "message" && argc >= 3) {
@@ -786,7 +812,7 @@ int Run(int argc, char** argv) {
     EnumWindows(
         [](HWND window, LPARAM) -> BOOL {
           if (IsWindowVisible(window)) {
-            std::printf("toplevel\t%s\t%s\n", ClassOf(window).c_str(), TextOf(window).c_str());
+            Print(stdout, "toplevel\t%s\t%s\n", ClassOf(window).c_str(), TextOf(window).c_str());
           }
           return TRUE;
         },
@@ -795,7 +821,7 @@ int Run(int argc, char** argv) {
   }
   if (const int result = ControlOrDialogCommand(command, argc, argv); result >= 0) return result;
   if (const int result = RobustnessCommand(command, argc, argv); result >= 0) return result;
-  std::fprintf(stderr, "merkwandel-probe: unknown command %s\n", command.c_str());
+  Print(stderr, "merkwandel-probe: unknown command %s\n", command.c_str());
   return 2;
 }
 
@@ -812,7 +838,5 @@ int main() {
   std::vector<char*> argv;
   for (auto& argument : arguments) argv.push_back(argument.data());
   argv.push_back(nullptr);
-  // A console shows the output as UTF-8 too; a pipe gets the bytes as they are.
-  SetConsoleOutputCP(CP_UTF8);
   return Run(count, argv.data());
 }
