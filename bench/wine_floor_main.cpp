@@ -21,27 +21,15 @@
 
 #include "bench/bookmark_generator.h"
 #include "bench/floor_common.h"
-#include "platform/common/ansi.h"
+#include "platform/common/unicode.h"
 
 namespace {
 
-
-// UTF-8 to UTF-16; false for a malformed sequence.
+// UTF-8 to UTF-16 as the program converts it; false for a malformed sequence.
 bool Utf16(const std::string& utf8, std::wstring& out) {
-  out.clear();
-  for (std::size_t i = 0; i < utf8.size();) {
-    const auto sequence = merkwandel::ansi::DecodeUtf8(std::string_view(utf8).substr(i));
-    if (!sequence) return false;
-    char32_t code = sequence->codePoint;
-    if (code >= 0x10000) {
-      code -= 0x10000;
-      out.push_back(static_cast<wchar_t>(0xD800 + (code >> 10)));
-      out.push_back(static_cast<wchar_t>(0xDC00 + (code & 0x3FF)));
-    } else {
-      out.push_back(static_cast<wchar_t>(code));
-    }
-    i += sequence->length;
-  }
+  const std::u16string units = merkwandel::unicode::ToUtf16(utf8);
+  if (merkwandel::unicode::FromUtf16(units) != utf8) return false;
+  out.assign(units.begin(), units.end());
   return true;
 }
 

@@ -105,14 +105,15 @@ class WindowClass {
   WindowClass(const WindowClass&) = delete;
   WindowClass& operator=(const WindowClass&) = delete;
   ~WindowClass() {
-    if (atom_ != 0) UnregisterClassA(MAKEINTATOM(atom_), instance_);
+    if (atom_ != 0) UnregisterClassW(reinterpret_cast<LPCWSTR>(MAKEINTATOM(atom_)), instance_);
   }
-  bool Register(const WNDCLASSEXA& windowClass) {
+  // A class of the wide calls: its windows take and give UTF-16 texts.
+  bool Register(const WNDCLASSEXW& windowClass) {
     instance_ = windowClass.hInstance;
-    atom_ = RegisterClassExA(&windowClass);
+    atom_ = RegisterClassExW(&windowClass);
     return atom_ != 0;
   }
-  LPCSTR name() const { return MAKEINTATOM(atom_); }
+  LPCWSTR name() const { return reinterpret_cast<LPCWSTR>(MAKEINTATOM(atom_)); }
 
  private:
   ATOM atom_ = 0;

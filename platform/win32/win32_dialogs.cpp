@@ -6,14 +6,16 @@
 
 #include <algorithm>
 #include <cstddef>
-#include <vector>
+
+#include "platform/win32/wide.h"
 
 namespace merkwandel::platform::win32 {
 namespace {
 
-// The record in its layout that ends with lpTemplateName.
+// The record in its layout that ends with lpTemplateName
+// (OPENFILENAME_SIZE_VERSION_400W).
 static_assert(kFileDialogRecordSize ==
-              offsetof(OPENFILENAMEA, lpTemplateName) + sizeof(OPENFILENAMEA::lpTemplateName));
+              offsetof(OPENFILENAMEW, lpTemplateName) + sizeof(OPENFILENAMEW::lpTemplateName));
 static_assert(kOfnOverwritePrompt == OFN_OVERWRITEPROMPT);
 static_assert(kOfnHideReadOnly == OFN_HIDEREADONLY);
 static_assert(kOfnPathMustExist == OFN_PATHMUSTEXIST);
@@ -24,25 +26,28 @@ static_assert(kDialogErrorBufferTooSmall == FNERR_BUFFERTOOSMALL);
 FileDialogAnswer Show(bool save, const FileDialogRecord& record) {
   FileDialogAnswer answer;
   try {
-    answer.file = record.file;
-    answer.file.resize(record.maxFile, '\0');
     // A size beyond the structure this program knows would let the dialog
     // read past it.
-    if (record.structSize > sizeof(OPENFILENAMEA)) {
+    if (record.structSize > sizeof(OPENFILENAMEW)) {
+      answer.file = record.file;
       answer.error = CDERR_STRUCTSIZE;
       return answer;
     }
 
-    // The dialog writes into a buffer of exactly nMaxFile characters (one
+    // The dialog writes into a buffer of exactly nMaxFile UTF-16 units (one
     // more keeps an empty buffer addressable).
-    std::vector<char> buffer(answer.file.begin(), answer.file.end());
-    buffer.push_back('\0');
+    std::wstring buffer = Wide(record.file);
+    buffer.resize(record.maxFile, L'\0');
+    buffer.push_back(L'\0');
     // The list ends at its first empty part; the extra NULs make sure it
     // does end even if the record's filter lacks its final NUL.
-    std::string filter = record.filter;
-    filter.append(2, '\0');
+    std::wstring filter = Wide(record.filter);
+    filter.append(2, L'\0');
+    const std::wstring initialDir = Wide(record.initialDir);
+    const std::wstring title = Wide(record.title);
+    const std::wstring defaultExt = Wide(record.defaultExt);
 
-    OPENFILENAMEA ofn;
+    OPENFILENAMEW ofn;
     ZeroMemory(&ofn, sizeof ofn);
     ofn.lStructSize = record.structSize;
     ofn.hwndOwner = reinterpret_cast<HWND>(record.owner);
@@ -50,16 +55,24 @@ FileDialogAnswer Show(bool save, const FileDialogRecord& record) {
     ofn.nFilterIndex = record.filterIndex;
     ofn.lpstrFile = buffer.data();
     ofn.nMaxFile = record.maxFile;
-    ofn.lpstrInitialDir = record.initialDir.c_str();
-    ofn.lpstrTitle = record.title.c_str();
+    ofn.lpstrInitialDir = initialDir.c_str();
+    ofn.lpstrTitle = title.c_str();
     ofn.Flags = record.flags;
-    ofn.lpstrDefExt = record.defaultExt.c_str();
+    ofn.lpstrDefExt = defaultExt.c_str();
 
-    const BOOL chosen = save ? GetSaveFileNameA(&ofn) : GetOpenFileNameA(&ofn);
+    const BOOL chosen = save ? GetSaveFileNameW(&ofn) : GetOpenFileNameW(&ofn);
     answer.accepted = chosen != FALSE;
     answer.error = chosen ? 0 : CommDlgExtendedError();
-    answer.file.assign(buffer.data(), record.maxFile);
-    answer.fileOffset = ofn.nFileOffset;
+    buffer.resize(record.maxFile);
+    answer.file = Utf8(buffer);
+    if (answer.accepted) {
+      // The dialog counts the offset in UTF-16 units; the program, in bytes
+      // of the UTF-8 path.
+      const std::wstring_view path(buffer.c_str());
+      const std::size_t folder =
+          Utf8(path.substr(0, std::min<std::size_t>(ofn.nFileOffset, path.size()))).size();
+      answer.fileOffset = static_cast<std::uint16_t>(std::min<std::size_t>(folder, 0xFFFF));
+    }
     return answer;
   } catch (...) {
     // Out of memory before or after the dialog: nothing was chosen.

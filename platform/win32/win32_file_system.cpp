@@ -1,12 +1,12 @@
 #include "platform/win32/win32_file_system.h"
 
 #include <windows.h>
-#include <imagehlp.h>
 
 #include <algorithm>
-#include <climits>
+#include <array>
 
 #include "platform/win32/handles.h"
+#include "platform/win32/wide.h"
 
 namespace merkwandel::platform::win32 {
 namespace {
@@ -25,14 +25,19 @@ class Win32InputFile final : public InputFile {
   KernelHandle file_;
 };
 
-// Opens a file with CreateFileA; only a file on a disk counts (a device name
+// Opens a file with CreateFileW; only a file on a disk counts (a device name
 // such as CON or COM1 opens a device, which the program must not read from
 // or write to).
-KernelHandle OpenDiskFile(const std::string& path, DWORD access, DWORD share, DWORD disposition,
+KernelHandle OpenDiskFile(const std::wstring& path, DWORD access, DWORD share, DWORD disposition,
                           DWORD flags) {
-  KernelHandle file(CreateFileA(path.c_str(), access, share, nullptr, disposition, flags, nullptr));
+  KernelHandle file(CreateFileW(path.c_str(), access, share, nullptr, disposition, flags, nullptr));
   if (file && GetFileType(file.get()) != FILE_TYPE_DISK) file.Reset();
   return file;
+}
+
+bool IsFolder(const std::wstring& path) {
+  const DWORD attributes = GetFileAttributesW(path.c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
 }
 
 bool WriteAll(HANDLE file, std::string_view content) {
@@ -48,8 +53,8 @@ bool WriteAll(HANDLE file, std::string_view content) {
 enum class Created { kWritten, kExists, kFailed };
 
 // Writes `content` into a new file; removes it again when anything fails.
-Created WriteNewFile(const std::string& path, std::string_view content) {
-  KernelHandle file(CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+Created WriteNewFile(const std::wstring& path, std::string_view content) {
+  KernelHandle file(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                                 FILE_ATTRIBUTE_NORMAL, nullptr));
   if (!file) {
     const DWORD error = GetLastError();
@@ -59,66 +64,88 @@ Created WriteNewFile(const std::string& path, std::string_view content) {
   if (GetFileType(file.get()) != FILE_TYPE_DISK) return Created::kFailed;  // a device, not a file
   const bool written = WriteAll(file.get(), content);
   if (file.Reset() && written) return Created::kWritten;
-  DeleteFileA(path.c_str());
+  DeleteFileW(path.c_str());
   return Created::kFailed;
 }
 
 // The folder part of a path, up to and including its last separator.
-std::string FolderOf(const std::string& path) {
-  const auto last = path.find_last_of("\\/");
-  return last == std::string::npos ? std::string() : path.substr(0, last + 1);
+std::wstring FolderOf(const std::wstring& path) {
+  const auto last = path.find_last_of(L"\\/");
+  return last == std::wstring::npos ? std::wstring() : path.substr(0, last + 1);
+}
+
+// Where the folders that can be made begin: behind the drive ("C:") and the
+// root's "\", or behind "\\server\share\" of a network path.
+std::size_t RootLength(const std::wstring& path) {
+  if (path.rfind(L"\\\\", 0) == 0) {
+    const auto server = path.find(L'\\', 2);
+    const auto share = server == std::wstring::npos ? server : path.find(L'\\', server + 1);
+    return share == std::wstring::npos ? path.size() : share + 1;
+  }
+  std::size_t at = path.size() >= 2 && path[1] == L':' ? 2 : 0;
+  while (at < path.size() && path[at] == L'\\') ++at;
+  return at;
 }
 
 }  // namespace
 
 bool Win32FileSystem::SearchFindsEntry(const std::string& path) {
-  WIN32_FIND_DATAA found{};
-  FindHandle search(FindFirstFileA(path.c_str(), &found));
+  WIN32_FIND_DATAW found{};
+  FindHandle search(FindFirstFileW(Wide(path).c_str(), &found));
   return search.valid();
 }
 
 std::optional<std::uint32_t> Win32FileSystem::Attributes(const std::string& path) {
-  const DWORD attributes = GetFileAttributesA(path.c_str());
+  const DWORD attributes = GetFileAttributesW(Wide(path).c_str());
   if (attributes == INVALID_FILE_ATTRIBUTES) return std::nullopt;
   return static_cast<std::uint32_t>(attributes);
 }
 
 bool Win32FileSystem::MakeSureDirectoryPathExists(const std::string& path) {
-  // Wine's MakeSureDirectoryPathExists copies each leading part of the path
-  // into a buffer of MAX_PATH characters without looking at its length, and
-  // a longer path overruns it. No folder of such a path can be made with the
-  // ANSI calls anyway: make the folders along it that fit, as Windows does,
-  // and fail.
-  if (path.size() < MAX_PATH) return ::MakeSureDirectoryPathExists(path.c_str()) != FALSE;
-  const auto fits = path.find_last_of('\\', MAX_PATH - 2);
-  if (fits != std::string::npos) ::MakeSureDirectoryPathExists(path.substr(0, fits + 1).c_str());
-  SetLastError(ERROR_FILENAME_EXCED_RANGE);
-  return false;
+  // Each part up to a "\" is a folder to make; what follows the last "\" is
+  // a file's name and is not made. A folder that is there already is fine
+  // (so is the part up to a doubled "\"), a file in its place is not.
+  const std::wstring wide = Wide(path);
+  for (auto end = wide.find(L'\\', RootLength(wide)); end != std::wstring::npos;
+       end = wide.find(L'\\', end + 1)) {
+    // The folder with its "\" and the NUL must fit into MAX_PATH units; the
+    // folders along the path before it stay made.
+    if (end + 2 > MAX_PATH) {
+      SetLastError(ERROR_FILENAME_EXCED_RANGE);
+      return false;
+    }
+    const std::wstring folder = wide.substr(0, end);
+    if (CreateDirectoryW(folder.c_str(), nullptr)) continue;
+    const DWORD error = GetLastError();
+    if (IsFolder(folder)) continue;
+    SetLastError(error);
+    return false;
+  }
+  return true;
 }
 
 std::optional<std::vector<std::string>> Win32FileSystem::List(const std::string& folder,
                                                               bool folders) {
   if (folder.empty()) return std::nullopt;
   const bool separated = folder.back() == '\\' || folder.back() == '/';
-  const std::string pattern = folder + (separated ? "*" : "\\*");
-  WIN32_FIND_DATAA found{};
-  FindHandle search(FindFirstFileA(pattern.c_str(), &found));
+  const std::wstring wide = Wide(folder);
+  WIN32_FIND_DATAW found{};
+  FindHandle search(FindFirstFileW((wide + (separated ? L"*" : L"\\*")).c_str(), &found));
   std::vector<std::string> names;
   if (!search) {
     // An empty drive root has no "." and ".." and so no entry at all.
     const DWORD error = GetLastError();
-    const DWORD attributes = GetFileAttributesA(folder.c_str());
-    const bool isFolder =
-        attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
-    if (isFolder && (error == ERROR_FILE_NOT_FOUND || error == ERROR_NO_MORE_FILES)) return names;
+    if (IsFolder(wide) && (error == ERROR_FILE_NOT_FOUND || error == ERROR_NO_MORE_FILES)) {
+      return names;
+    }
     return std::nullopt;
   }
   do {
-    const std::string name = found.cFileName;
-    if (name == "." || name == "..") continue;
+    const std::wstring_view name = found.cFileName;
+    if (name == L"." || name == L"..") continue;
     const bool isFolder = (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
-    if (isFolder == folders) names.push_back(name);
-  } while (FindNextFileA(search.get(), &found));
+    if (isFolder == folders) names.push_back(Utf8(name));
+  } while (FindNextFileW(search.get(), &found));
   if (GetLastError() != ERROR_NO_MORE_FILES) return std::nullopt;
   return names;
 }
@@ -132,7 +159,7 @@ std::optional<std::vector<std::string>> Win32FileSystem::ListFiles(const std::st
 }
 
 std::unique_ptr<InputFile> Win32FileSystem::OpenForReading(const std::string& path) {
-  KernelHandle file = OpenDiskFile(path, GENERIC_READ, FILE_SHARE_READ, OPEN_EXISTING,
+  KernelHandle file = OpenDiskFile(Wide(path), GENERIC_READ, FILE_SHARE_READ, OPEN_EXISTING,
                                    FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN);
   if (!file) return nullptr;
   return std::make_unique<Win32InputFile>(std::move(file));
@@ -140,7 +167,8 @@ std::unique_ptr<InputFile> Win32FileSystem::OpenForReading(const std::string& pa
 
 bool Win32FileSystem::WriteWholeFile(const std::string& path, std::string_view content) {
   if (path.empty() || path.back() == '\\' || path.back() == '/') return false;
-  switch (WriteNewFile(path, content)) {
+  const std::wstring wide = Wide(path);
+  switch (WriteNewFile(wide, content)) {
     case Created::kWritten: return true;
     case Created::kFailed: return false;
     case Created::kExists: break;
@@ -148,40 +176,120 @@ bool Win32FileSystem::WriteWholeFile(const std::string& path, std::string_view c
 
   // Replacing: the new content goes into a file of its own in the same
   // folder first, which then takes the old file's place, so that a failed
-  // write leaves the old file whole. The file keeps the name it has on disk.
-  WIN32_FIND_DATAA existing{};
+  // write leaves the old file whole. The file keeps the name it has on disk
+  // (the file system found it under any letter case, in every script).
+  WIN32_FIND_DATAW existing{};
   {
-    FindHandle search(FindFirstFileA(path.c_str(), &existing));
+    FindHandle search(FindFirstFileW(wide.c_str(), &existing));
     if (!search) return false;
   }
   if ((existing.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_READONLY)) != 0) {
     return false;
   }
-  const std::string folder = FolderOf(path);
-  const std::string target = folder + existing.cFileName;
+  const std::wstring folder = FolderOf(wide);
+  const std::wstring target = folder + existing.cFileName;
   for (int attempt = 0; attempt < 100; ++attempt) {
-    const std::string temporary = folder + ".~merkwandel-" + std::to_string(GetCurrentProcessId()) +
-                                  "-" + std::to_string(++temporaryCounter_) + ".tmp";
+    const std::wstring temporary = folder + L".~merkwandel-" +
+                                   std::to_wstring(GetCurrentProcessId()) + L"-" +
+                                   std::to_wstring(++temporaryCounter_) + L".tmp";
     const Created created = WriteNewFile(temporary, content);
     if (created == Created::kExists) continue;
     if (created == Created::kFailed) return false;
-    if (MoveFileExA(temporary.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING)) return true;
-    DeleteFileA(temporary.c_str());
+    if (MoveFileExW(temporary.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING)) return true;
+    DeleteFileW(temporary.c_str());
     return false;
   }
   return false;
 }
 
 std::string Win32FileSystem::CurrentDirectory() {
-  const DWORD needed = GetCurrentDirectoryA(0, nullptr);
+  const DWORD needed = GetCurrentDirectoryW(0, nullptr);
   if (needed == 0) return std::string();
-  std::string directory(needed, '\0');
-  const DWORD length = GetCurrentDirectoryA(needed, directory.data());
+  std::wstring directory(needed, L'\0');
+  const DWORD length = GetCurrentDirectoryW(needed, directory.data());
   if (length == 0 || length >= needed) return std::string();
   directory.resize(length);
-  const bool driveRoot = directory.size() == 3 && directory[1] == ':';
-  if (directory.size() > 1 && directory.back() == '\\' && !driveRoot) directory.pop_back();
-  return directory;
+  const bool driveRoot = directory.size() == 3 && directory[1] == L':';
+  if (directory.size() > 1 && directory.back() == L'\\' && !driveRoot) directory.pop_back();
+  return Utf8(directory);
+}
+
+std::optional<std::string> Win32FileSystem::MakeTemporaryFolder() {
+  const DWORD needed = GetTempPathW(0, nullptr);
+  if (needed == 0) return std::nullopt;
+  std::wstring base(needed, L'\0');
+  const DWORD length = GetTempPathW(needed, base.data());
+  if (length == 0 || length >= needed) return std::nullopt;
+  base.resize(length);
+  if (base.back() != L'\\') base.push_back(L'\\');
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    const std::wstring folder = base + L"merkwandel-" + std::to_wstring(GetCurrentProcessId()) +
+                                L"-" + std::to_wstring(GetTickCount()) + L"-" +
+                                std::to_wstring(++temporaryCounter_);
+    if (CreateDirectoryW(folder.c_str(), nullptr)) return Utf8(folder);
+    if (GetLastError() != ERROR_ALREADY_EXISTS) return std::nullopt;
+  }
+  return std::nullopt;
+}
+
+bool Win32FileSystem::CopySharedFile(const std::string& from, const std::string& to) {
+  // Whoever holds the source open may go on reading, writing and even
+  // deleting it while it is copied.
+  const KernelHandle source =
+      OpenDiskFile(Wide(from), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                   OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN);
+  if (!source) return false;
+  const std::wstring target = Wide(to);
+  KernelHandle copy(CreateFileW(target.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!copy) return false;  // not made, so nothing to remove (it may be another's file)
+  bool copied = GetFileType(copy.get()) == FILE_TYPE_DISK;
+  std::array<char, 1 << 16> buffer;
+  while (copied) {
+    DWORD read = 0;
+    if (!ReadFile(source.get(), buffer.data(), static_cast<DWORD>(buffer.size()), &read, nullptr)) {
+      copied = false;
+    } else if (read == 0) {
+      break;
+    } else {
+      copied = WriteAll(copy.get(), std::string_view(buffer.data(), read));
+    }
+  }
+  if (copy.Reset() && copied) return true;
+  DeleteFileW(target.c_str());
+  return false;
+}
+
+bool Win32FileSystem::RemoveFolderAndFiles(const std::string& folder) {
+  std::wstring path = Wide(folder);
+  while (path.size() > 1 && (path.back() == L'\\' || path.back() == L'/')) path.pop_back();
+  // Never the files of a drive root or of a drive's current folder.
+  if (path.empty() || path.back() == L':' || path == L"\\" || path.find_first_of(L"*?") != path.npos) {
+    return false;
+  }
+  const DWORD attributes = GetFileAttributesW(path.c_str());
+  if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
+    return false;  // a file
+  }
+  // A link to a folder goes by itself; what it points to stays.
+  if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT) == 0) {
+    WIN32_FIND_DATAW found{};
+    FindHandle search(FindFirstFileW((path + L"\\*").c_str(), &found));
+    if (search) {
+      do {
+        if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) continue;
+        const std::wstring file = path + L"\\" + found.cFileName;
+        if ((found.dwFileAttributes & FILE_ATTRIBUTE_READONLY) != 0) {
+          SetFileAttributesW(file.c_str(), FILE_ATTRIBUTE_NORMAL);
+        }
+        DeleteFileW(file.c_str());
+      } while (FindNextFileW(search.get(), &found));
+    }
+  }
+  RemoveDirectoryW(path.c_str());
+  if (GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES) return false;
+  const DWORD error = GetLastError();
+  return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
 }
 
 }  // namespace merkwandel::platform::win32

@@ -1,4 +1,5 @@
-// The file-system operations with the ANSI entry points of Windows.
+// The file-system operations with the wide entry points of Windows: paths
+// arrive as UTF-8 and reach Windows as UTF-16.
 #pragma once
 
 #include "platform/platform.h"
@@ -15,6 +16,9 @@ class Win32FileSystem final : public FileSystem {
   std::unique_ptr<InputFile> OpenForReading(const std::string& path) override;
   bool WriteWholeFile(const std::string& path, std::string_view content) override;
   std::string CurrentDirectory() override;
+  std::optional<std::string> MakeTemporaryFolder() override;
+  bool CopySharedFile(const std::string& from, const std::string& to) override;
+  bool RemoveFolderAndFiles(const std::string& folder) override;
 
  private:
   std::optional<std::vector<std::string>> List(const std::string& folder, bool folders);

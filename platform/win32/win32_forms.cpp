@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "platform/common/form_geometry.h"
+#include "platform/win32/wide.h"
 
 namespace merkwandel::platform::win32 {
 namespace {
@@ -17,14 +18,19 @@ int FontHeight(double points, int dpi) {
   return -static_cast<int>(std::lround(points * dpi / 72.0));
 }
 
+// The character set asked for is the design's ANSI one: it only helps
+// choose a face. Texts are drawn through the wide calls, so every character
+// shows that the face has, or a face that Windows links to it (CJK): under
+// Wine, Cyrillic, Polish, Greek, Hebrew and emoji show in the fields exactly
+// as with DEFAULT_CHARSET, and CJK wherever a CJK face is linked to Tahoma.
 HFONT MakeFont(const FontDesign& font, int dpi) {
-  return CreateFontA(FontHeight(font.points, dpi), 0, 0, 0, font.weight, FALSE, FALSE, FALSE,
+  return CreateFontW(FontHeight(font.points, dpi), 0, 0, 0, font.weight, FALSE, FALSE, FALSE,
                      ANSI_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
-                     DEFAULT_PITCH | FF_DONTCARE, font.face.c_str());
+                     DEFAULT_PITCH | FF_DONTCARE, Wide(font.face).c_str());
 }
 
 Win32Forms* FormsOf(HWND window) {
-  return reinterpret_cast<Win32Forms*>(GetWindowLongPtrA(window, GWLP_USERDATA));
+  return reinterpret_cast<Win32Forms*>(GetWindowLongPtrW(window, GWLP_USERDATA));
 }
 
 }  // namespace
@@ -39,16 +45,16 @@ Win32Forms::~Win32Forms() {
 
 LRESULT CALLBACK Win32Forms::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   if (message == WM_NCCREATE) {
-    const auto* create = reinterpret_cast<const CREATESTRUCTA*>(lParam);
-    SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
+    const auto* create = reinterpret_cast<const CREATESTRUCTW*>(lParam);
+    SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
   }
   Win32Forms* forms = FormsOf(window);
-  if (forms == nullptr) return DefWindowProcA(window, message, wParam, lParam);
+  if (forms == nullptr) return DefWindowProcW(window, message, wParam, lParam);
   // Nothing may leave a window procedure by an exception.
   try {
     return forms->Handle(window, message, wParam, lParam);
   } catch (...) {
-    return DefWindowProcA(window, message, wParam, lParam);
+    return DefWindowProcW(window, message, wParam, lParam);
   }
 }
 
@@ -57,7 +63,7 @@ bool Win32Forms::Create(const FormDesign& design, FormEvents& events) {
   created_ = true;
   design_ = &design;
   events_ = &events;
-  instance_ = GetModuleHandleA(nullptr);
+  instance_ = GetModuleHandleW(nullptr);
   {
     ScreenDc screen;
     if (screen.get() != nullptr) {
@@ -66,17 +72,17 @@ bool Win32Forms::Create(const FormDesign& design, FormEvents& events) {
     }
   }
 
-  WNDCLASSEXA windowClass{};
+  WNDCLASSEXW windowClass{};
   windowClass.cbSize = sizeof windowClass;
   windowClass.lpfnWndProc = &Win32Forms::WindowProc;
   windowClass.hInstance = instance_;
   windowClass.hCursor = LoadCursor(nullptr, IDC_ARROW);
   windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-  windowClass.lpszClassName = "MerkwandelRoot";
+  windowClass.lpszClassName = L"MerkwandelRoot";
   if (!mainClass_.Register(windowClass)) return false;
   // Picture boxes: containers with the background of a window.
   windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
-  windowClass.lpszClassName = "MerkwandelPicture";
+  windowClass.lpszClassName = L"MerkwandelPicture";
   if (!containerClass_.Register(windowClass)) return false;
 
   windowFont_.Reset(MakeFont(design.font, dpiY_));
@@ -85,7 +91,7 @@ bool Win32Forms::Create(const FormDesign& design, FormEvents& events) {
     if (design.controls[i].font) controlFonts_[i].Reset(MakeFont(*design.controls[i].font, dpiY_));
   }
   const auto loadIcon = [&](int size) {
-    return static_cast<HICON>(LoadImageA(instance_, MAKEINTRESOURCEA(kApplicationIcon), IMAGE_ICON,
+    return static_cast<HICON>(LoadImageW(instance_, MAKEINTRESOURCEW(kApplicationIcon), IMAGE_ICON,
                                          size, size, 0));
   };
   bigIcon_.Reset(loadIcon(GetSystemMetrics(SM_CXICON)));
@@ -101,15 +107,15 @@ bool Win32Forms::Create(const FormDesign& design, FormEvents& events) {
   const int left = (GetSystemMetrics(SM_CXSCREEN) - width) / 2;
   const int top = (GetSystemMetrics(SM_CYSCREEN) - height) / 2;
 
-  window_.Reset(CreateWindowExA(0, mainClass_.name(), design.caption.c_str(), kWindowStyle, left,
-                                top, width, height, nullptr, nullptr, instance_, this));
+  window_.Reset(CreateWindowExW(0, mainClass_.name(), Wide(design.caption).c_str(), kWindowStyle,
+                                left, top, width, height, nullptr, nullptr, instance_, this));
   if (!window_) return false;
   session_.window = window_.get();
   session_.closing = false;
   session_.dispatch = [this](MSG& message) { Dispatch(message); };
-  if (bigIcon_) SendMessageA(window_.get(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(bigIcon_.get()));
+  if (bigIcon_) SendMessageW(window_.get(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(bigIcon_.get()));
   if (smallIcon_) {
-    SendMessageA(window_.get(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(smallIcon_.get()));
+    SendMessageW(window_.get(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(smallIcon_.get()));
   }
   if (!CreateControls()) {
     session_.window = nullptr;
@@ -136,23 +142,23 @@ bool Win32Forms::CreateControls() {
     DWORD style = WS_CHILD | WS_VISIBLE | (takesFocus ? WS_TABSTOP : 0u) |
                   (control.enabled ? 0u : static_cast<DWORD>(WS_DISABLED));
     DWORD exStyle = 0;
-    const char* className = "STATIC";
-    const char* text = control.text.c_str();
+    const wchar_t* className = L"STATIC";
+    std::wstring text = Wide(control.text);
     switch (control.kind) {
       case ControlKind::kLabel:
         style |= control.autoSize ? SS_LEFTNOWORDWRAP : SS_LEFT;
         break;
       case ControlKind::kCommandButton:
-        className = "BUTTON";
+        className = L"BUTTON";
         style |= (control.defaultButton ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON) | BS_NOTIFY;
         break;
       case ControlKind::kTextBox:
-        className = "EDIT";
+        className = L"EDIT";
         style |= ES_LEFT | ES_AUTOHSCROLL | ES_NOHIDESEL;
         exStyle |= WS_EX_CLIENTEDGE;
         break;
       case ControlKind::kMultiLineTextBox:
-        className = "EDIT";
+        className = L"EDIT";
         style |= ES_LEFT | ES_MULTILINE | ES_READONLY;
         exStyle |= WS_EX_CLIENTEDGE;
         break;
@@ -162,11 +168,11 @@ bool Win32Forms::CreateControls() {
         break;
       case ControlKind::kImage:
         style |= SS_OWNERDRAW;
-        text = "";
+        text.clear();
         break;
       case ControlKind::kDirectoryList:
       case ControlKind::kFileList:
-        className = "LISTBOX";
+        className = L"LISTBOX";
         style |= WS_VSCROLL | LBS_NOINTEGRALHEIGHT;
         exStyle |= WS_EX_CLIENTEDGE;
         break;
@@ -176,17 +182,17 @@ bool Win32Forms::CreateControls() {
                           forms::TwipsToPixels(control.width, dpiX_),
                           forms::TwipsToPixels(control.height, dpiY_)};
     if (control.autoSize) FitText(i, rect);
-    const HWND made = CreateWindowExA(
-        exStyle, className, text, style, rect.left, rect.top, rect.width, rect.height, parent,
+    const HWND made = CreateWindowExW(
+        exStyle, className, text.c_str(), style, rect.left, rect.top, rect.width, rect.height, parent,
         reinterpret_cast<HMENU>(static_cast<INT_PTR>(kFirstControlId + static_cast<int>(i))),
         instance_, nullptr);
     if (made == nullptr) return false;
     controls_[i] = made;
     if (control.kind == ControlKind::kPictureBox) {
-      SetWindowLongPtrA(made, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+      SetWindowLongPtrW(made, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
     }
-    if (control.kind == ControlKind::kTextBox) SendMessageA(made, EM_SETLIMITTEXT, 0, 0);
-    SendMessageA(made, WM_SETFONT, reinterpret_cast<WPARAM>(FontFor(i)), FALSE);
+    if (control.kind == ControlKind::kTextBox) SendMessageW(made, EM_SETLIMITTEXT, 0, 0);
+    SendMessageW(made, WM_SETFONT, reinterpret_cast<WPARAM>(FontFor(i)), FALSE);
     if (control.kind == ControlKind::kCommandButton && control.defaultButton) {
       defaultButton_ = currentDefault_ = made;
     }
@@ -200,8 +206,8 @@ void Win32Forms::FitText(std::size_t control, forms::PixelRect& rect) const {
   if (screen.get() == nullptr) return;
   const HGDIOBJ before = SelectObject(screen.get(), FontFor(control));
   RECT extent{0, 0, 0, 0};
-  const std::string& text = design_->controls[control].text;
-  const int height = DrawTextA(screen.get(), text.c_str(), static_cast<int>(text.size()), &extent,
+  const std::wstring text = Wide(design_->controls[control].text);
+  const int height = DrawTextW(screen.get(), text.c_str(), static_cast<int>(text.size()), &extent,
                                DT_CALCRECT | DT_SINGLELINE | DT_LEFT);
   SelectObject(screen.get(), before);
   if (height <= 0) return;
@@ -250,13 +256,13 @@ void Win32Forms::Run() {
   MoveFocus(GetNextDlgTabItem(window_.get(), nullptr, FALSE));
 
   MSG message{};
-  while (GetMessageA(&message, nullptr, 0, 0) > 0) Dispatch(message);
+  while (GetMessageW(&message, nullptr, 0, 0) > 0) Dispatch(message);
 }
 
 void Win32Forms::MoveFocus(HWND to) {
   if (to == nullptr) return;
   // Like a dialog: a text box reached with the keyboard has all its text selected.
-  if (SendMessageA(to, WM_GETDLGCODE, 0, 0) & DLGC_HASSETSEL) SendMessageA(to, EM_SETSEL, 0, -1);
+  if (SendMessageW(to, WM_GETDLGCODE, 0, 0) & DLGC_HASSETSEL) SendMessageW(to, EM_SETSEL, 0, -1);
   SetFocus(to);
 }
 
@@ -282,23 +288,23 @@ void Win32Forms::ShowDefaultButton() {
   for (std::size_t i = 0; i < controls_.size(); ++i) {
     if (controls_[i] == nullptr || design_->controls[i].kind != ControlKind::kCommandButton) continue;
     const bool looksDefault =
-        (GetWindowLongA(controls_[i], GWL_STYLE) & BS_TYPEMASK) == BS_DEFPUSHBUTTON;
+        (GetWindowLongW(controls_[i], GWL_STYLE) & BS_TYPEMASK) == BS_DEFPUSHBUTTON;
     if (looksDefault != (controls_[i] == wanted)) {
-      SendMessageA(controls_[i], BM_SETSTYLE,
+      SendMessageW(controls_[i], BM_SETSTYLE,
                    (controls_[i] == wanted ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON) | BS_NOTIFY, TRUE);
     }
   }
 }
 
 void Win32Forms::Dispatch(MSG& message) {
-  if (window_ && IsDialogMessageA(window_.get(), &message)) {
+  if (window_ && IsDialogMessageW(window_.get(), &message)) {
     // The dialog keyboard may have moved the focus and changed the buttons'
     // looks after its own rules; ours decide.
     if (window_) ShowDefaultButton();
     return;
   }
   TranslateMessage(&message);
-  DispatchMessageA(&message);
+  DispatchMessageW(&message);
 }
 
 LRESULT Win32Forms::ColourStatic(HDC dc, HWND control) {
@@ -349,7 +355,7 @@ LRESULT Win32Forms::Handle(HWND window, UINT message, WPARAM wParam, LPARAM lPar
     // A picture box: the colours and drawing of its children are the
     // window's business; everything else is the default.
     if (const auto handled = PaintChild(message, wParam, lParam)) return *handled;
-    return DefWindowProcA(window, message, wParam, lParam);
+    return DefWindowProcW(window, message, wParam, lParam);
   }
 
   switch (message) {
@@ -422,22 +428,22 @@ LRESULT Win32Forms::Handle(HWND window, UINT message, WPARAM wParam, LPARAM lPar
     default:
       break;
   }
-  return DefWindowProcA(window, message, wParam, lParam);
+  return DefWindowProcW(window, message, wParam, lParam);
 }
 
 std::string Win32Forms::Text(std::size_t control) {
   const HWND made = Control(control);
   if (made == nullptr) return std::string();
-  const int length = GetWindowTextLengthA(made);
+  const int length = GetWindowTextLengthW(made);
   if (length <= 0) return std::string();
-  std::string text(static_cast<std::size_t>(length) + 1, '\0');
-  const int read = GetWindowTextA(made, text.data(), length + 1);
+  std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
+  const int read = GetWindowTextW(made, text.data(), length + 1);
   text.resize(static_cast<std::size_t>(read > 0 ? read : 0));
-  return text;
+  return Utf8(text);
 }
 
 void Win32Forms::SetText(std::size_t control, const std::string& text) {
-  if (const HWND made = Control(control)) SetWindowTextA(made, text.c_str());
+  if (const HWND made = Control(control)) SetWindowTextW(made, Wide(text).c_str());
 }
 
 bool Win32Forms::Enabled(std::size_t control) {

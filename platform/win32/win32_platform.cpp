@@ -16,7 +16,6 @@ class Win32Platform final : public Platform {
   Win32Platform() : ui_(session_), forms_(session_) {}
   FileSystem& Files() override { return files_; }
   UserInterface& Ui() override { return ui_; }
-  Encoding& Text() override { return encoding_; }
   Forms& Window() override { return forms_; }
   Registry& Reg() override { return registry_; }
   CommonDialogs& Dialogs() override { return dialogs_; }
@@ -26,7 +25,6 @@ class Win32Platform final : public Platform {
   Session session_;
   Win32FileSystem files_;
   Win32UserInterface ui_;
-  Win32Encoding encoding_;
   Win32Forms forms_;
   Win32Registry registry_;
   Win32CommonDialogs dialogs_;

@@ -4,6 +4,8 @@
 
 #include <new>
 
+#include "platform/win32/wide.h"
+
 namespace merkwandel::platform::win32 {
 namespace {
 
@@ -24,7 +26,7 @@ std::int32_t Win32Registry::OpenKey(std::uint32_t root, const std::string& subKe
                                     RegistryKey& key) {
   HKEY opened = nullptr;
   const LONG status =
-      RegOpenKeyExA(ToHkey(PredefinedKeyHandle(root)), subKey.c_str(), options, access, &opened);
+      RegOpenKeyExW(ToHkey(PredefinedKeyHandle(root)), Wide(subKey).c_str(), options, access, &opened);
   if (status != ERROR_SUCCESS) return status;
   const auto handle = reinterpret_cast<RegistryKey>(opened);
   try {
@@ -44,7 +46,8 @@ std::int32_t Win32Registry::QueryValue(RegistryKey key, const std::string& name,
   // DWORD is unsigned long here; hand over and take back through locals.
   DWORD typeWord = type != nullptr ? *type : 0;
   DWORD sizeWord = size != nullptr ? *size : 0;
-  const LONG status = RegQueryValueExA(ToHkey(key), name.c_str(), nullptr,
+  // Texts come as the wide call gives them: UTF-16 code units.
+  const LONG status = RegQueryValueExW(ToHkey(key), Wide(name).c_str(), nullptr,
                                        type != nullptr ? &typeWord : nullptr, data,
                                        size != nullptr ? &sizeWord : nullptr);
   if (type != nullptr) *type = typeWord;

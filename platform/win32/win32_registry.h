@@ -1,4 +1,4 @@
-// The registry area on Windows: RegOpenKeyExA, RegQueryValueExA and
+// The registry area on Windows: RegOpenKeyExW, RegQueryValueExW and
 // RegCloseKey of advapi32.
 #pragma once
 

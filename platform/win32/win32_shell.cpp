@@ -8,6 +8,8 @@
 #include <climits>
 #include <utility>
 
+#include "platform/win32/wide.h"
+
 namespace merkwandel::platform::win32 {
 namespace {
 
@@ -109,34 +111,11 @@ class ExceptionInfo {
   EXCEPINFO info_;
 };
 
-// ANSI text (the system's code page) as a BSTR; null when it can't be made.
-Bstr ToBstr(const std::string& ansi) {
-  if (ansi.size() > static_cast<std::size_t>(INT_MAX)) return Bstr();
-  const int length = static_cast<int>(ansi.size());
-  const int wide = length == 0 ? 0 : MultiByteToWideChar(CP_ACP, 0, ansi.data(), length, nullptr, 0);
-  if (length != 0 && wide <= 0) return Bstr();
-  Bstr result(SysAllocStringLen(nullptr, static_cast<UINT>(wide)));
-  if (result.get() == nullptr) return Bstr();
-  if (wide > 0 && MultiByteToWideChar(CP_ACP, 0, ansi.data(), length, result.get(), wide) != wide) {
-    return Bstr();
-  }
-  return Bstr(result.Release());
-}
-
-// Wide text as ANSI text in the system's code page; a character it lacks
-// becomes the code page's default character.
-std::optional<std::string> ToAnsi(const wchar_t* wide, UINT length) {
-  if (length == 0) return std::string();
-  if (length > static_cast<UINT>(INT_MAX)) return std::nullopt;
-  const int size = WideCharToMultiByte(CP_ACP, 0, wide, static_cast<int>(length), nullptr, 0,
-                                       nullptr, nullptr);
-  if (size <= 0) return std::nullopt;
-  std::string ansi(static_cast<std::size_t>(size), '\0');
-  if (WideCharToMultiByte(CP_ACP, 0, wide, static_cast<int>(length), ansi.data(), size, nullptr,
-                          nullptr) != size) {
-    return std::nullopt;
-  }
-  return ansi;
+// UTF-8 text as a BSTR; null when it can't be made.
+Bstr ToBstr(const std::string& utf8) {
+  const std::wstring wide = Wide(utf8);
+  if (wide.size() > static_cast<std::size_t>(UINT_MAX / sizeof(wchar_t))) return Bstr();
+  return Bstr(SysAllocStringLen(wide.data(), static_cast<UINT>(wide.size())));
 }
 
 // Calls the member `name` of `object` with `args` (in their written order)
@@ -178,7 +157,8 @@ std::optional<std::string> TakeString(Variant& result) {
   Variant text;
   if (FAILED(VariantChangeType(text.get(), result.get(), 0, VT_BSTR))) return std::nullopt;
   const BSTR b = (*text).bstrVal;
-  return ToAnsi(b, SysStringLen(b));
+  if (b == nullptr) return std::string();
+  return Utf8(std::wstring_view(b, SysStringLen(b)));
 }
 
 // A string property of an object.

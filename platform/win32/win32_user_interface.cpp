@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "platform/win32/handles.h"
+#include "platform/win32/wide.h"
 
 namespace merkwandel::platform::win32 {
 namespace {
@@ -25,7 +26,7 @@ void Win32UserInterface::ShowMessage(const std::string& text, const std::string&
                                      MessageIcon icon) {
   // Modal to the main window, when there is one.
   const HWND owner = session_.window != nullptr && IsWindow(session_.window) ? session_.window : nullptr;
-  MessageBoxA(owner, text.c_str(), title.c_str(), MB_OK | IconFlag(icon));
+  MessageBoxW(owner, Wide(text).c_str(), Wide(title).c_str(), MB_OK | IconFlag(icon));
 }
 
 void Win32UserInterface::SetMousePointer(MousePointer pointer) {
@@ -39,8 +40,8 @@ void Win32UserInterface::SetMousePointer(MousePointer pointer) {
   if (!GetCursorPos(&at)) return;
   const HWND under = WindowFromPoint(at);
   if (under != nullptr && GetWindowThreadProcessId(under, nullptr) == GetCurrentThreadId()) {
-    const LRESULT hit = SendMessageA(under, WM_NCHITTEST, 0, MAKELPARAM(at.x, at.y));
-    SendMessageA(under, WM_SETCURSOR, reinterpret_cast<WPARAM>(under),
+    const LRESULT hit = SendMessageW(under, WM_NCHITTEST, 0, MAKELPARAM(at.x, at.y));
+    SendMessageW(under, WM_SETCURSOR, reinterpret_cast<WPARAM>(under),
                  MAKELPARAM(static_cast<WORD>(hit), WM_MOUSEMOVE));
   } else {
     SetCursor(LoadCursor(nullptr, IDC_ARROW));
@@ -50,7 +51,7 @@ void Win32UserInterface::SetMousePointer(MousePointer pointer) {
 bool Win32UserInterface::PumpEvents() {
   if (session_.closing) return false;
   MSG message{};
-  while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+  while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
     if (message.message == WM_QUIT) {
       // Whoever asked the program to end: the message loop sees it again.
       PostQuitMessage(static_cast<int>(message.wParam));
@@ -61,7 +62,7 @@ bool Win32UserInterface::PumpEvents() {
       session_.dispatch(message);
     } else {
       TranslateMessage(&message);
-      DispatchMessageA(&message);
+      DispatchMessageW(&message);
     }
     if (session_.closing) break;
   }
@@ -81,41 +82,35 @@ double Win32UserInterface::SecondsSinceMidnight() {
   return now.wHour * 3600.0 + now.wMinute * 60.0 + now.wSecond + now.wMilliseconds / 1000.0;
 }
 
-bool Win32UserInterface::StartProcess(const std::string& commandLine) {
-  std::vector<char> line(commandLine.begin(), commandLine.end());
-  line.push_back('\0');  // CreateProcessA may write into its command line
-  STARTUPINFOA startup{};
+std::string Win32UserInterface::WindowsFolder() {
+  const UINT needed = GetWindowsDirectoryW(nullptr, 0);
+  if (needed == 0) return std::string();
+  std::wstring folder(needed, L'\0');
+  const UINT length = GetWindowsDirectoryW(folder.data(), needed);
+  if (length == 0 || length >= needed) return std::string();
+  folder.resize(length);
+  while (!folder.empty() && folder.back() == L'\\') folder.pop_back();
+  return Utf8(folder);
+}
+
+bool Win32UserInterface::StartProcess(const std::string& program, const std::string& commandLine) {
+  const std::wstring application = Wide(program);
+  const bool fullPath = (application.size() > 3 && application[1] == L':' && application[2] == L'\\') ||
+                        application.rfind(L"\\\\", 0) == 0;
+  if (!fullPath) return false;
+  std::wstring line = Wide(commandLine);  // CreateProcessW may write into its command line
+  STARTUPINFOW startup{};
   startup.cb = sizeof startup;
   startup.dwFlags = STARTF_USESHOWWINDOW;
   startup.wShowWindow = SW_SHOWNORMAL;
   PROCESS_INFORMATION started{};
-  if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
-                      &started)) {
+  if (!CreateProcessW(application.c_str(), line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                      &startup, &started)) {
     return false;
   }
   KernelHandle process(started.hProcess);
   KernelHandle thread(started.hThread);
   return true;
-}
-
-std::optional<unsigned char> Win32Encoding::AnsiFromUnicode(char32_t codePoint) {
-  if (codePoint > 0x10FFFF || (codePoint >= 0xD800 && codePoint <= 0xDFFF)) return std::nullopt;
-  wchar_t wide[2];
-  int length = 1;
-  if (codePoint >= 0x10000) {
-    const char32_t rest = codePoint - 0x10000;
-    wide[0] = static_cast<wchar_t>(0xD800 + (rest >> 10));
-    wide[1] = static_cast<wchar_t>(0xDC00 + (rest & 0x3FF));
-    length = 2;
-  } else {
-    wide[0] = static_cast<wchar_t>(codePoint);
-  }
-  char bytes[8];
-  BOOL usedDefault = FALSE;
-  const int written = WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, wide, length, bytes,
-                                          sizeof bytes, nullptr, &usedDefault);
-  if (written != 1 || usedDefault) return std::nullopt;
-  return static_cast<unsigned char>(bytes[0]);
 }
 
 }  // namespace merkwandel::platform::win32

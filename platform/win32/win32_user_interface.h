@@ -1,5 +1,5 @@
-// Message boxes, the pointer, event pumping, the clock and process start on
-// Windows; and the ANSI code page.
+// Message boxes, the pointer, event pumping, the clock, the Windows folder
+// and process start on Windows, with the wide calls.
 #pragma once
 
 #include "platform/platform.h"
@@ -16,16 +16,13 @@ class Win32UserInterface final : public UserInterface {
   bool PumpEvents() override;
   void WaitForEvent(double seconds) override;
   double SecondsSinceMidnight() override;
-  bool StartProcess(const std::string& commandLine) override;
+  std::string WindowsFolder() override;
+  // Only a full path ("C:\..." or "\\server\...") is started: Windows
+  // would look for any other name in the current directory first.
+  bool StartProcess(const std::string& program, const std::string& commandLine) override;
 
  private:
   Session& session_;
-};
-
-// The system's ANSI code page through WideCharToMultiByte.
-class Win32Encoding final : public Encoding {
- public:
-  std::optional<unsigned char> AnsiFromUnicode(char32_t codePoint) override;
 };
 
 }  // namespace merkwandel::platform::win32

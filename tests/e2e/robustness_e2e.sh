@@ -3,13 +3,18 @@
 # Wine on a virtual display, driven as a user drives it and read from
 # outside with merkwandel-probe.exe.
 #
-# 1. One row after another in the same window: both paths typed, Enter;
+# 1. One row after another in the same window: both paths typed, Enter (or,
+#    for paths in scripts a keyboard can't type, sent with SendMessageW and
+#    "Starten" clicked);
 #    what the user sees (every message box in order: title, icon, text, its
 #    one button; whether Explorer opens, on which folder; the five input
 #    controls enabled afterwards) and what is on disk afterwards (the target
 #    folder's files with their content; nothing else below the test's disk
 #    changed; no shortcut anywhere else). Other processes hold files open
-#    without sharing with merkwandel-hold.exe.
+#    without sharing with merkwandel-hold.exe. The program's current
+#    directory holds a planted Explorer.exe (merkwandel-planted-explorer.exe),
+#    as a downloaded bookmark file's folder may: it never starts, the real
+#    Explorer does.
 # 2. Closing the window while a large file is converted: the program ends
 #    within a second, with exit code 0, shows nothing further, opens no
 #    Explorer and leaves no half-written shortcut.
@@ -17,8 +22,10 @@
 # screenshots beside it.
 #
 # Needs build/win64 (merkwandel.exe, merkwandel-probe.exe,
-# merkwandel-hold.exe).
+# merkwandel-hold.exe, merkwandel-planted-explorer.exe).
 set -euo pipefail
+# The whole test ends within 15 minutes, whatever hangs (its cleanup runs).
+[[ -n "${MERKWANDEL_E2E_LIMITED:-}" ]] || MERKWANDEL_E2E_LIMITED=1 exec timeout 900 "$0" "$@"
 root="$(cd "$(dirname "$0")/../.." && pwd)"
 out="$root/build/e2e-robust"
 rm -rf "$out"
@@ -103,6 +110,14 @@ head -c 262144 /dev/urandom >"$sources/zufall.bin"
 export_file "$sources/titel.html" http://1/ '..\' http://2/ / http://3/ C: http://4/ CON http://5/ nul.txt \
   http://6/ COM1 http://7/ '..\..\..\Daneben' http://alt/ 'a:b' http://neu/ 'a|b'
 
+# Paths and titles in several scripts; the folder is the program's current
+# directory and gets the planted Explorer.exe.
+scripts="$disk/Закладки Łódź"
+mkdir -p "$scripts"
+planted_marker="$scripts/planted-explorer-started.txt"
+export_file "$scripts/lesezeichen.html" http://ua/ 'Твіттер. Все, що актуально.' http://el/ 'Ελληνικά νέα' \
+  http://he/ 'חדשות' http://zh/ '書籤' http://emoji/ 'Smile 😀' http://gross/ 'ТВІТТЕР' http://klein/ 'твіттер'
+
 # What the disk holds (every file with its mode and checksum), the row's own
 # area left out.
 snapshot() {
@@ -154,11 +169,24 @@ row() {
   [[ -z "$gone" ]] || { check "$name: can run" "$gone" ""; return 0; }
   snapshot "$area" >"$log.before"
   touch "$log.stamp"
-  type_row "$source" "$target"
+  if [[ -n "${sent:-}" ]]; then
+    probe set tHypertext "$source"
+    probe set tFavoriten "$target"
+  else
+    type_row "$source" "$target"
+  fi
   probe window 5 >"$log.typed" || true
   check "$name: typed source" "$(control "$log.typed" tHypertext 11)" "$source"
   check "$name: typed target" "$(control "$log.typed" tFavoriten 11)" "$target"
-  xdotool key Return
+  if [[ -n "${sent:-}" ]]; then
+    # The window with those paths, then the first message box over it.
+    screenshot "$log-fields.png"
+    probe click bStarten
+    probe message " Merkwandel" 60 >/dev/null || true
+    screenshot "$log-message.png"
+  else
+    xdotool key Return
+  fi
   probe messages " Merkwandel" 1.5 60 >"$log.messages" || true
   local seen
   seen=$(awk -F'\t' '$1 == "message" { print $3 ": " $5 }' "$log.messages")
@@ -198,8 +226,10 @@ row() {
 }
 
 # ---- 1. The rows ----
-start_program
+(cd "$scripts" && start_program)
 probe window 60 >/dev/null || fail "the program did not start"
+# Only now: Wine would take it for the "explorer" that starts its desktop.
+cp "$win64/merkwandel-planted-explorer.exe" "$scripts/Explorer.exe"
 z() { windows_path "$1"; }
 ziel="$disk/Ziele"
 mkdir -p "$ziel/Vorhanden"  # an existing, empty target
@@ -252,7 +282,18 @@ mkdir -p "$ziel/Titel/Favoriten"
 row titel "$(z "$sources/titel.html")" "$(z "$ziel/Titel/Favoriten")" "$ziel/Titel/Favoriten" \
   "$ziel/Titel/Favoriten" "$(report 8)" \
   "-.url=$(shortcut http://2/) ..-..-..-Daneben.url=$(shortcut http://7/) ..-.url=$(shortcut http://1/) C.url=$(shortcut http://3/) _COM1.url=$(shortcut http://6/) _CON.url=$(shortcut http://4/) _nul.txt.url=$(shortcut http://5/) ab.url=$(shortcut http://neu/)"
+
+# Typed in scripts a keyboard layout can't give: sent to the fields. Two
+# titles that differ in letter case only name one file (the first one's
+# name, the later one's URL).
+mkdir -p "$ziel/Избранное ✓"
+sent=1 row schriften "$(z "$scripts/lesezeichen.html")" "$(z "$ziel/Избранное ✓")" "$ziel/Избранное ✓" \
+  "$ziel/Избранное ✓" "$(report 6)" \
+  "Smile 😀.url=$(shortcut http://emoji/) Ελληνικά νέα.url=$(shortcut http://el/) ТВІТТЕР.url=$(shortcut http://klein/) Твіттер. Все, що актуально..url=$(shortcut http://ua/) חדשות.url=$(shortcut http://he/) 書籤.url=$(shortcut http://zh/)"
 screenshot "$out/rows-done.png"
+# Each report above was followed by the real Explorer; the one planted in
+# the current directory never ran.
+check "the planted Explorer.exe never started" "$(cat "$planted_marker" 2>/dev/null)" ""
 
 # The program ends as usual after all that.
 probe close-timed 10 >"$out/close-idle.txt" || true

@@ -11,7 +11,8 @@
 //   probe wait-gone [SECONDS]      wait until the main window is gone
 //   probe windows                  list the visible top-level windows
 //   probe running NAME.exe         succeed while a process of that name runs
-//   probe set NAME TEXT            set the text of the control NAME (a name of the design)
+//   probe set NAME TEXT            set the text of the control NAME (a name of the design),
+//                                  the caret behind it as after typing
 //   probe click NAME               click the control NAME; returns at once
 //   probe click-timed NAME TITLE [SECONDS]  click the control NAME, wait for the
 //                                  message box TITLE, print the milliseconds in between
@@ -41,17 +42,22 @@
 //                                  then close every one (a line each); 1 when
 //                                  none came
 //
-// Texts given on the command line reach the probe in the ANSI code page.
+// Texts on the command line may be in any script: the probe reads its
+// arguments as UTF-16 and hands texts to the windows with the wide calls.
 //
 // With MERKWANDEL_DESKTOP set, the probe looks at the windows of that Wine
 // desktop (as made by "explorer /desktop=NAME,...").
 //
-// Output is UTF-8, one item a line, fields separated by tabs. The exit code
+// Output is UTF-8 (a console is given UTF-16), one item a line, fields
+// separated by tabs. The exit code
 // is 0 on success, 1 when what was waited for did not come, 2 on misuse.
 #include <windows.h>
 #include <commctrl.h>
+#include <shellapi.h>
 #include <tlhelp32.h>
 
+#include <algorithm>
+#include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -60,40 +66,56 @@
 
 #include "app/root_design.h"
 #include "platform/win32/handles.h"
+#include "platform/win32/wide.h"
 
 namespace {
 
-constexpr char kCaption[] = "Merkwandel";
+using merkwandel::platform::win32::Utf8;
+using merkwandel::platform::win32::Wide;
+
+constexpr wchar_t kCaption[] = L"Merkwandel";
 constexpr int kFirstControlId = 100;
 
-std::string Utf8(const std::string& ansi) {
-  if (ansi.empty()) return ansi;
-  const int wide = MultiByteToWideChar(CP_ACP, 0, ansi.data(), static_cast<int>(ansi.size()), nullptr, 0);
-  std::wstring text(static_cast<std::size_t>(wide), L'\0');
-  MultiByteToWideChar(CP_ACP, 0, ansi.data(), static_cast<int>(ansi.size()), text.data(), wide);
-  const int bytes = WideCharToMultiByte(CP_UTF8, 0, text.data(), wide, nullptr, 0, nullptr, nullptr);
-  std::string out(static_cast<std::size_t>(bytes), '\0');
-  WideCharToMultiByte(CP_UTF8, 0, text.data(), wide, out.data(), bytes, nullptr, nullptr);
-  return out;
+// printf, in UTF-8 on a pipe or file. A console gets the text as UTF-16:
+// the C runtime would hand it the bytes as characters of the ANSI code page.
+void Print(std::FILE* stream, const char* format, ...) {
+  va_list arguments;
+  va_start(arguments, format);
+  va_list again;
+  va_copy(again, arguments);
+  std::string text(static_cast<std::size_t>(std::max(std::vsnprintf(nullptr, 0, format, again), 0)), '\0');
+  va_end(again);
+  std::vsnprintf(text.data(), text.size() + 1, format, arguments);
+  va_end(arguments);
+  const HANDLE handle = GetStdHandle(stream == stderr ? STD_ERROR_HANDLE : STD_OUTPUT_HANDLE);
+  DWORD mode = 0;
+  if (GetConsoleMode(handle, &mode)) {
+    std::fflush(stream);
+    const std::wstring wide = Wide(text);
+    DWORD written = 0;
+    WriteConsoleW(handle, wide.data(), static_cast<DWORD>(wide.size()), &written, nullptr);
+  } else {
+    std::fwrite(text.data(), 1, text.size(), stream);
+  }
 }
 
 std::string TextOf(HWND window) {
   // WM_GETTEXT works across processes.
-  const LRESULT length = SendMessageA(window, WM_GETTEXTLENGTH, 0, 0);
-  std::string text(static_cast<std::size_t>(length) + 1, '\0');
-  const LRESULT read = SendMessageA(window, WM_GETTEXT, static_cast<WPARAM>(text.size()),
+  const LRESULT length = SendMessageW(window, WM_GETTEXTLENGTH, 0, 0);
+  std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
+  const LRESULT read = SendMessageW(window, WM_GETTEXT, static_cast<WPARAM>(text.size()),
                                     reinterpret_cast<LPARAM>(text.data()));
   text.resize(static_cast<std::size_t>(read > 0 ? read : 0));
-  return text;
+  return Utf8(text);
 }
 
 std::string ClassOf(HWND window) {
-  char name[256] = {};
-  GetClassNameA(window, name, sizeof name);
-  return name;
+  wchar_t name[256] = {};
+  GetClassNameW(window, name, 256);
+  return Utf8(name);
 }
 
-HWND MainWindow() { return FindWindowA("MerkwandelRoot", kCaption); }
+HWND MainWindow() { return FindWindowW(L"MerkwandelRoot", kCaption); }
 
 template <typename Find>
 HWND WaitFor(Find find, double seconds) {
@@ -144,16 +166,16 @@ int PrintWindow(HWND window) {
   GetClientRect(window, &client);
   RECT frame{};
   GetWindowRect(window, &frame);
-  const LONG style = GetWindowLongA(window, GWL_STYLE);
-  std::printf("caption\t%s\n", Utf8(TextOf(window)).c_str());
-  std::printf("client\t%ld\t%ld\n", client.right - client.left, client.bottom - client.top);
+  const LONG style = GetWindowLongW(window, GWL_STYLE);
+  Print(stdout, "caption\t%s\n", TextOf(window).c_str());
+  Print(stdout, "client\t%ld\t%ld\n", client.right - client.left, client.bottom - client.top);
   POINT origin{0, 0};
   ClientToScreen(window, &origin);
-  std::printf("clientorigin\t%ld\t%ld\n", origin.x, origin.y);
-  std::printf("frame\t%ld\t%ld\t%ld\t%ld\n", frame.left, frame.top, frame.right - frame.left,
+  Print(stdout, "clientorigin\t%ld\t%ld\n", origin.x, origin.y);
+  Print(stdout, "frame\t%ld\t%ld\t%ld\t%ld\n", frame.left, frame.top, frame.right - frame.left,
               frame.bottom - frame.top);
-  std::printf("screen\t%d\t%d\n", GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN));
-  std::printf("style\tresizable=%d\tmaximizebox=%d\tminimizebox=%d\tsysmenu=%d\n",
+  Print(stdout, "screen\t%d\t%d\n", GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN));
+  Print(stdout, "style\tresizable=%d\tmaximizebox=%d\tminimizebox=%d\tsysmenu=%d\n",
               (style & WS_THICKFRAME) != 0, (style & WS_MAXIMIZEBOX) != 0,
               (style & WS_MINIMIZEBOX) != 0, (style & WS_SYSMENU) != 0);
   GUITHREADINFO gui{};
@@ -162,19 +184,19 @@ int PrintWindow(HWND window) {
   if (GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &gui) && gui.hwndFocus != nullptr) {
     focus = gui.hwndFocus == window ? "window" : NameOf(gui.hwndFocus);
   }
-  std::printf("focus\t%s\n", focus.c_str());
+  Print(stdout, "focus\t%s\n", focus.c_str());
   for (HWND child : Descendants(window)) {
     RECT rect{};
     GetWindowRect(child, &rect);
     POINT topLeft{rect.left, rect.top};
     ScreenToClient(GetParent(child), &topLeft);
-    const LONG childStyle = GetWindowLongA(child, GWL_STYLE);
-    std::printf("control\t%s\t%s\t%ld\t%ld\t%ld\t%ld\t%d\t%d\t%d\t%s\n", NameOf(child).c_str(),
+    const LONG childStyle = GetWindowLongW(child, GWL_STYLE);
+    Print(stdout, "control\t%s\t%s\t%ld\t%ld\t%ld\t%ld\t%d\t%d\t%d\t%s\n", NameOf(child).c_str(),
                 ClassOf(child).c_str(), topLeft.x, topLeft.y, rect.right - rect.left,
                 rect.bottom - rect.top, IsWindowVisible(child) ? 1 : 0,
                 IsWindowEnabled(child) ? 1 : 0,
                 (childStyle & 0x0F) == BS_DEFPUSHBUTTON && ClassOf(child) == "Button" ? 1 : 0,
-                Utf8(TextOf(child)).c_str());
+                TextOf(child).c_str());
   }
   return 0;
 }
@@ -243,7 +265,7 @@ std::string ShownIcon(HWND iconControl) {
   shown.Capture(rect.left, rect.top);
   const DWORD background = shown.Pixels()[0];
   const struct {
-    LPCSTR id;
+    LPCWSTR id;
     const char* name;
   } known[] = {{IDI_INFORMATION, "information"}, {IDI_WARNING, "warning"}, {IDI_ERROR, "error"},
                {IDI_QUESTION, "question"}};
@@ -251,9 +273,9 @@ std::string ShownIcon(HWND iconControl) {
   long bestDifference = -1;
   for (const auto& k : known) {
     Tile candidate;
-    candidate.Draw(LoadIconA(nullptr, k.id), background);
+    candidate.Draw(LoadIconW(nullptr, k.id), background);
     const long difference = shown.Difference(candidate);
-    std::printf("iconscore\t%s\t%ld\n", k.name, difference);
+    Print(stdout, "iconscore\t%s\t%ld\n", k.name, difference);
     if (bestDifference < 0 || difference < bestDifference) {
       bestDifference = difference;
       best = k.name;
@@ -262,7 +284,7 @@ std::string ShownIcon(HWND iconControl) {
   return best;
 }
 
-HWND FindMessage(const std::string& title) { return FindWindowA("#32770", title.c_str()); }
+HWND FindMessage(const std::string& title) { return FindWindowW(L"#32770", Wide(title).c_str()); }
 
 // What a message box shows: its text, its icon control and its visible buttons.
 struct MessageParts {
@@ -275,7 +297,7 @@ MessageParts ReadMessage(HWND box) {
   MessageParts parts;
   for (HWND child : Descendants(box)) {
     const std::string kind = ClassOf(child);
-    const LONG style = GetWindowLongA(child, GWL_STYLE);
+    const LONG style = GetWindowLongW(child, GWL_STYLE);
     if (kind == "Static" && (style & SS_TYPEMASK) == SS_ICON) {
       parts.icon = child;
     } else if (kind == "Static" && GetDlgCtrlID(child) == 0xFFFF) {
@@ -289,15 +311,15 @@ MessageParts ReadMessage(HWND box) {
 
 int PrintMessage(HWND box) {
   const MessageParts parts = ReadMessage(box);
-  for (const auto& button : parts.buttons) std::printf("button\t%s\n", Utf8(button).c_str());
+  for (const auto& button : parts.buttons) Print(stdout, "button\t%s\n", button.c_str());
   RECT frame{};
   GetWindowRect(box, &frame);
-  std::printf("title\t%s\n", Utf8(TextOf(box)).c_str());
+  Print(stdout, "title\t%s\n", TextOf(box).c_str());
   // The text as one line; its trailing blanks are kept (marked by "|").
-  std::printf("text\t%s|\n", Utf8(parts.text).c_str());
-  std::printf("icon\t%s\n", ShownIcon(parts.icon).c_str());
-  std::printf("buttons\t%zu\n", parts.buttons.size());
-  std::printf("frame\t%ld\t%ld\t%ld\t%ld\n", frame.left, frame.top, frame.right - frame.left,
+  Print(stdout, "text\t%s|\n", parts.text.c_str());
+  Print(stdout, "icon\t%s\n", ShownIcon(parts.icon).c_str());
+  Print(stdout, "buttons\t%zu\n", parts.buttons.size());
+  Print(stdout, "frame\t%ld\t%ld\t%ld\t%ld\n", frame.left, frame.top, frame.right - frame.left,
               frame.bottom - frame.top);
   return 0;
 }
@@ -313,7 +335,7 @@ constexpr int kFileTypeList = 0x470;            // cmb1: the file types
 constexpr int kBrowseTree = 0x3741;             // the folder browser's tree
 constexpr int kBrowseText = 0x3742;             // the text above it
 constexpr UINT kGetFolderPath = WM_USER + 102;  // CDM_GETFOLDERPATH, to a file dialog
-constexpr UINT kSetSelection = WM_USER + 102;   // BFFM_SETSELECTIONA, to the folder browser
+constexpr UINT kSetSelection = WM_USER + 103;   // BFFM_SETSELECTIONW, to the folder browser
 
 DWORD ProcessOf(HWND window) {
   DWORD process = 0;
@@ -356,12 +378,11 @@ class RemoteMemory {
   void* address_ = nullptr;
 };
 
-// Reads a zero-terminated ANSI text of at most `size` bytes from `remote`.
-std::string ReadText(RemoteMemory& remote, std::size_t offset, std::size_t size) {
-  std::string text(size, '\0');
-  if (!remote.Read(offset, text.data(), size)) return std::string();
-  text.resize(std::strlen(text.c_str()));
-  return text;
+// Reads a zero-terminated UTF-16 text of at most `units` units from `remote`.
+std::string ReadText(RemoteMemory& remote, std::size_t offset, std::size_t units) {
+  std::wstring text(units, L'\0');
+  if (!remote.Read(offset, text.data(), units * sizeof(wchar_t))) return std::string();
+  return Utf8(text.c_str());
 }
 
 // The visible dialog window that holds the control `marker` and, when
@@ -402,50 +423,53 @@ bool WaitClosed(HWND dialog, double seconds) {
 bool Press(HWND dialog, int button) {
   const HWND control = GetDlgItem(dialog, button);
   if (control != nullptr && !IsWindowEnabled(control)) return false;
-  PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED), reinterpret_cast<LPARAM>(control));
+  PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED), reinterpret_cast<LPARAM>(control));
   return true;
 }
 
 // The folder the file dialog shows.
 std::string FolderShown(HWND dialog) {
-  constexpr std::size_t kSize = 1024;
-  RemoteMemory remote(dialog, kSize);
-  if (!remote.Usable() || !remote.Write(0, std::string(kSize, '\0').data(), kSize)) return "?";
-  if (SendMessageA(dialog, kGetFolderPath, kSize, remote.Address()) <= 0) return "?";
-  return ReadText(remote, 0, kSize);
+  constexpr std::size_t kUnits = 1024;
+  RemoteMemory remote(dialog, kUnits * sizeof(wchar_t));
+  if (!remote.Usable() || !remote.Write(0, std::wstring(kUnits, L'\0').data(), kUnits * sizeof(wchar_t))) {
+    return "?";
+  }
+  // The dialog of GetOpenFileNameW answers in UTF-16.
+  if (SendMessageW(dialog, kGetFolderPath, kUnits, remote.Address()) <= 0) return "?";
+  return ReadText(remote, 0, kUnits);
 }
 
 // The text of the item selected in the folder browser's tree.
 std::string SelectedFolder(HWND tree) {
-  const LRESULT item = SendMessageA(tree, TVM_GETNEXTITEM, TVGN_CARET, 0);
+  const LRESULT item = SendMessageW(tree, TVM_GETNEXTITEM, TVGN_CARET, 0);
   if (item == 0) return std::string();
   constexpr std::size_t kText = MAX_PATH;
-  RemoteMemory remote(tree, sizeof(TVITEMA) + kText);
-  TVITEMA data{};
+  RemoteMemory remote(tree, sizeof(TVITEMW) + kText * sizeof(wchar_t));
+  TVITEMW data{};
   data.mask = TVIF_TEXT;
   data.hItem = reinterpret_cast<HTREEITEM>(item);
-  data.pszText = remote.At(sizeof data);
+  data.pszText = reinterpret_cast<LPWSTR>(remote.At(sizeof data));
   data.cchTextMax = static_cast<int>(kText);
   if (!remote.Usable() || !remote.Write(0, &data, sizeof data) ||
-      !remote.Write(sizeof data, std::string(kText, '\0').data(), kText)) {
+      !remote.Write(sizeof data, std::wstring(kText, L'\0').data(), kText * sizeof(wchar_t))) {
     return std::string();
   }
-  if (!SendMessageA(tree, TVM_GETITEMA, 0, remote.Address())) return std::string();
+  if (!SendMessageW(tree, TVM_GETITEMW, 0, remote.Address())) return std::string();
   return ReadText(remote, sizeof data, kText);
 }
 
 int PrintFileDialog(HWND dialog) {
-  std::printf("title\t%s\n", Utf8(TextOf(dialog)).c_str());
-  std::printf("folder\t%s\n", Utf8(FolderShown(dialog)).c_str());
-  std::printf("type\t%s\n", Utf8(TextOf(GetDlgItem(dialog, kFileTypeList))).c_str());
-  std::printf("name\t%s\n", Utf8(TextOf(GetDlgItem(dialog, kFileNameField))).c_str());
+  Print(stdout, "title\t%s\n", TextOf(dialog).c_str());
+  Print(stdout, "folder\t%s\n", FolderShown(dialog).c_str());
+  Print(stdout, "type\t%s\n", TextOf(GetDlgItem(dialog, kFileTypeList)).c_str());
+  Print(stdout, "name\t%s\n", TextOf(GetDlgItem(dialog, kFileNameField)).c_str());
   return 0;
 }
 
 int PrintFolderBrowser(HWND dialog) {
-  std::printf("title\t%s\n", Utf8(TextOf(dialog)).c_str());
-  std::printf("text\t%s\n", Utf8(TextOf(GetDlgItem(dialog, kBrowseText))).c_str());
-  std::printf("selected\t%s\n", Utf8(SelectedFolder(GetDlgItem(dialog, kBrowseTree))).c_str());
+  Print(stdout, "title\t%s\n", TextOf(dialog).c_str());
+  Print(stdout, "text\t%s\n", TextOf(GetDlgItem(dialog, kBrowseText)).c_str());
+  Print(stdout, "selected\t%s\n", SelectedFolder(GetDlgItem(dialog, kBrowseTree)).c_str());
   return 0;
 }
 
@@ -455,26 +479,27 @@ int PrintFolderBrowser(HWND dialog) {
 int ChooseFolder(HWND dialog, const std::string& path, std::string shown, double seconds) {
   if (shown.empty()) shown = path.substr(path.find_last_of('\\') + 1);
   if (shown.empty()) {
-    std::fprintf(stderr, "merkwandel-probe: say how the tree shows %s\n", path.c_str());
+    Print(stderr, "merkwandel-probe: say how the tree shows %s\n", path.c_str());
     return 2;
   }
   const HWND tree = GetDlgItem(dialog, kBrowseTree);
-  RemoteMemory remote(dialog, path.size() + 1);
-  if (!remote.Usable() || !remote.Write(0, path.c_str(), path.size() + 1)) return 2;
+  const std::wstring wide = Wide(path);
+  RemoteMemory remote(dialog, (wide.size() + 1) * sizeof(wchar_t));
+  if (!remote.Usable() || !remote.Write(0, wide.c_str(), (wide.size() + 1) * sizeof(wchar_t))) return 2;
   std::string selected;
   const DWORD start = GetTickCount();
   while (selected.find(shown) == std::string::npos && GetTickCount() - start < seconds * 1000.0) {
-    SendMessageA(dialog, kSetSelection, TRUE, remote.Address());
+    SendMessageW(dialog, kSetSelection, TRUE, remote.Address());
     Sleep(100);
     selected = SelectedFolder(tree);
   }
-  std::printf("selected\t%s\n", Utf8(selected).c_str());
+  Print(stdout, "selected\t%s\n", selected.c_str());
   if (selected.find(shown) == std::string::npos) {
-    std::fprintf(stderr, "merkwandel-probe: the tree does not select %s\n", path.c_str());
+    Print(stderr, "merkwandel-probe: the tree does not select %s\n", path.c_str());
     return 1;
   }
   if (!Press(dialog, IDOK)) {
-    std::fprintf(stderr, "merkwandel-probe: OK is disabled for %s\n", path.c_str());
+    Print(stderr, "merkwandel-probe: OK is disabled for %s\n", path.c_str());
     return 1;
   }
   return WaitClosed(dialog, 10) ? 0 : 1;
@@ -488,14 +513,14 @@ int ClickTimed(HWND control, const std::string& title, double seconds) {
   LARGE_INTEGER end{};
   QueryPerformanceFrequency(&frequency);
   QueryPerformanceCounter(&start);
-  PostMessageA(control, BM_CLICK, 0, 0);
+  PostMessageW(control, BM_CLICK, 0, 0);
   for (;;) {
     const bool found = FindMessage(title) != nullptr;
     QueryPerformanceCounter(&end);
     const double elapsed = static_cast<double>(end.QuadPart - start.QuadPart) * 1000.0 /
                            static_cast<double>(frequency.QuadPart);
     if (found) {
-      std::printf("elapsed\t%.1f\n", elapsed);
+      Print(stdout, "elapsed\t%.1f\n", elapsed);
       return 0;
     }
     if (elapsed > seconds * 1000.0) return 1;
@@ -511,9 +536,12 @@ int ControlOrDialogCommand(const std::string& command, int argc, char** argv) {
     const HWND control = main == nullptr ? nullptr : ControlNamed(main, argv[2]);
     if (control == nullptr) return 1;
     if (command == "set") {
-      SendMessageA(control, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(argv[3]));
+      SendMessageW(control, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(Wide(argv[3]).c_str()));
+      const LRESULT end = SendMessageW(control, WM_GETTEXTLENGTH, 0, 0);
+      SendMessageW(control, EM_SETSEL, static_cast<WPARAM>(end), end);
+      SendMessageW(control, EM_SCROLLCARET, 0, 0);
     } else {
-      PostMessageA(control, BM_CLICK, 0, 0);
+      PostMessageW(control, BM_CLICK, 0, 0);
     }
     return 0;
   }
@@ -534,7 +562,7 @@ int ControlOrDialogCommand(const std::string& command, int argc, char** argv) {
                              : GetDlgItem(window, kBrowseTree) != nullptr  ? "folder"
                              : GetDlgItem(window, 0xFFFF) != nullptr       ? "message"
                                                                            : "other";
-          std::printf("dialog\t%s\t%s\n", kind, Utf8(TextOf(window)).c_str());
+          Print(stdout, "dialog\t%s\t%s\n", kind, TextOf(window).c_str());
           return TRUE;
         },
         static_cast<LPARAM>(program));
@@ -550,13 +578,13 @@ int ControlOrDialogCommand(const std::string& command, int argc, char** argv) {
     const HWND dialog = WaitFor([&] { return FindFileDialog(argv[2]); }, 5);
     if (dialog == nullptr) return 1;
     if (command == "file-choose") {
-      SetDlgItemTextA(dialog, kFileNameField, argv[3]);
+      SetDlgItemTextW(dialog, kFileNameField, Wide(argv[3]).c_str());
       Press(dialog, IDOK);
     } else {
       Press(dialog, IDCANCEL);
     }
     if (WaitClosed(dialog, 10)) return 0;
-    std::fprintf(stderr, "merkwandel-probe: the file dialog stays open\n");
+    Print(stderr, "merkwandel-probe: the file dialog stays open\n");
     return 1;
   }
   if (command == "folder-browser") {
@@ -585,8 +613,8 @@ int ControlOrDialogCommand(const std::string& command, int argc, char** argv) {
 // trailing blanks kept, marked by "|").
 void PrintMessageLine(HWND box) {
   const MessageParts parts = ReadMessage(box);
-  std::printf("message\t%s\t%s\t%zu\t%s|\n", Utf8(TextOf(box)).c_str(), ShownIcon(parts.icon).c_str(),
-              parts.buttons.size(), Utf8(parts.text).c_str());
+  Print(stdout, "message\t%s\t%s\t%zu\t%s|\n", TextOf(box).c_str(), ShownIcon(parts.icon).c_str(),
+              parts.buttons.size(), parts.text.c_str());
   std::fflush(stdout);
 }
 
@@ -596,14 +624,14 @@ int CollectMessages(const std::string& title, double quiet, double seconds) {
   for (;;) {
     const DWORD now = GetTickCount();
     if (now - start > seconds * 1000.0) {
-      std::printf("timeout\n");
+      Print(stdout, "timeout\n");
       return 1;
     }
     if (const HWND box = FindMessage(title)) {
       Sleep(300);  // let it finish drawing
       PrintMessageLine(box);
       if (!Press(box, IDOK) || !WaitClosed(box, 10)) {
-        std::printf("stuck\n");
+        Print(stdout, "stuck\n");
         return 1;
       }
       busy = GetTickCount();
@@ -613,7 +641,7 @@ int CollectMessages(const std::string& title, double quiet, double seconds) {
     if (window != nullptr && Locked(window)) {
       busy = now;
     } else if (now - busy > quiet * 1000.0) {
-      std::printf("idle\n");
+      Print(stdout, "idle\n");
       return 0;
     }
     Sleep(50);
@@ -631,18 +659,18 @@ int CloseTimed(double seconds) {
   LARGE_INTEGER frequency{}, closed{}, gone{};
   QueryPerformanceFrequency(&frequency);
   QueryPerformanceCounter(&closed);
-  PostMessageA(window, WM_CLOSE, 0, 0);
+  PostMessageW(window, WM_CLOSE, 0, 0);
   const DWORD waited = WaitForSingleObject(process.get(), static_cast<DWORD>(seconds * 1000.0));
   QueryPerformanceCounter(&gone);
   const double milliseconds =
       static_cast<double>(gone.QuadPart - closed.QuadPart) * 1000.0 / static_cast<double>(frequency.QuadPart);
   if (waited != WAIT_OBJECT_0) {
-    std::printf("running\t%.0f\n", milliseconds);
+    Print(stdout, "running\t%.0f\n", milliseconds);
     return 1;
   }
   DWORD code = 0;
   GetExitCodeProcess(process.get(), &code);
-  std::printf("gone\t%.0f\t0x%08lX\n", milliseconds, code);
+  Print(stdout, "gone\t%.0f\t0x%08lX\n", milliseconds, code);
   return 0;
 }
 
@@ -675,8 +703,8 @@ int CloseExplorers(double seconds) {
   EnumWindows(
       [](HWND window, LPARAM) -> BOOL {
         if (IsExplorer(window)) {
-          std::printf("closed\t%s\t%s\n", ClassOf(window).c_str(), Utf8(TextOf(window)).c_str());
-          PostMessageA(window, WM_CLOSE, 0, 0);
+          Print(stdout, "closed\t%s\t%s\n", ClassOf(window).c_str(), TextOf(window).c_str());
+          PostMessageW(window, WM_CLOSE, 0, 0);
         }
         return TRUE;
       },
@@ -697,9 +725,9 @@ int RobustnessCommand(const std::string& command, int argc, char** argv) {
 
 }  // namespace
 
-int main(int argc, char** argv) {
+int Run(int argc, char** argv) {
   if (argc < 2) {
-    std::fprintf(stderr, "usage: merkwandel-probe COMMAND ...\n");
+    Print(stderr, "usage: merkwandel-probe COMMAND ...\n");
     return 2;
   }
   const std::string command = argv[1];
@@ -710,12 +738,12 @@ int main(int argc, char** argv) {
   if (const char* desktop = std::getenv("MERKWANDEL_DESKTOP"); desktop != nullptr && *desktop) {
     HDESK handle = nullptr;
     const DWORD start = GetTickCount();
-    while ((handle = OpenDesktopA(desktop, 0, FALSE, GENERIC_ALL)) == nullptr && waits &&
+    while ((handle = OpenDesktopW(Wide(desktop).c_str(), 0, FALSE, GENERIC_ALL)) == nullptr && waits &&
            GetTickCount() - start < 60000) {
       Sleep(100);
     }
     if (handle == nullptr && waits) {
-      std::fprintf(stderr, "merkwandel-probe: no desktop %s\n", desktop);
+      Print(stderr, "merkwandel-probe: no desktop %s\n", desktop);
       return 1;
     }
     if (handle != nullptr && !SetThreadDesktop(handle)) return 2;
@@ -734,7 +762,7 @@ int main(int argc, char** argv) {
     const HWND locked = WaitFor([&] { return Locked(window) ? window : nullptr; },
                                 Seconds(argc, argv, 2, 10));
     if (locked == nullptr) return 1;
-    std::printf("locked\t%lu ms\n", GetTickCount() - start);
+    Print(stdout, "locked\t%lu ms\n", GetTickCount() - start);
     return 0;
   }
   if (command == "message" && argc >= 3) {
@@ -752,13 +780,13 @@ int main(int argc, char** argv) {
     const HWND box = FindMessage(argv[2]);
     if (box == nullptr) return 1;
     const HWND button = GetDlgItem(box, IDOK);
-    PostMessageA(box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), reinterpret_cast<LPARAM>(button));
+    PostMessageW(box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), reinterpret_cast<LPARAM>(button));
     return 0;
   }
   if (command == "close") {
     const HWND window = MainWindow();
     if (window == nullptr) return 1;
-    PostMessageA(window, WM_CLOSE, 0, 0);
+    PostMessageW(window, WM_CLOSE, 0, 0);
     return 0;
   }
   if (command == "wait-gone") {
@@ -770,12 +798,13 @@ int main(int argc, char** argv) {
   if (command == "running" && argc >= 3) {
     merkwandel::platform::win32::KernelHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
     if (!snapshot) return 2;
-    PROCESSENTRY32 entry{};
+    PROCESSENTRY32W entry{};
     entry.dwSize = sizeof entry;
     bool found = false;
-    for (BOOL more = Process32First(snapshot.get(), &entry); more && !found;
-         more = Process32Next(snapshot.get(), &entry)) {
-      found = lstrcmpiA(entry.szExeFile, argv[2]) == 0;
+    const std::wstring name = Wide(argv[2]);
+    for (BOOL more = Process32FirstW(snapshot.get(), &entry); more && !found;
+         more = Process32NextW(snapshot.get(), &entry)) {
+      found = lstrcmpiW(entry.szExeFile, name.c_str()) == 0;
     }
     return found ? 0 : 1;
   }
@@ -783,7 +812,7 @@ int main(int argc, char** argv) {
     EnumWindows(
         [](HWND window, LPARAM) -> BOOL {
           if (IsWindowVisible(window)) {
-            std::printf("toplevel\t%s\t%s\n", ClassOf(window).c_str(), Utf8(TextOf(window)).c_str());
+            Print(stdout, "toplevel\t%s\t%s\n", ClassOf(window).c_str(), TextOf(window).c_str());
           }
           return TRUE;
         },
@@ -792,6 +821,22 @@ int main(int argc, char** argv) {
   }
   if (const int result = ControlOrDialogCommand(command, argc, argv); result >= 0) return result;
   if (const int result = RobustnessCommand(command, argc, argv); result >= 0) return result;
-  std::fprintf(stderr, "merkwandel-probe: unknown command %s\n", command.c_str());
+  Print(stderr, "merkwandel-probe: unknown command %s\n", command.c_str());
   return 2;
+}
+
+// The arguments as UTF-16 from the command line itself, in UTF-8 for the
+// rest of the probe (main's own would be the ANSI code page's, with "?" for
+// what it lacks).
+int main() {
+  int count = 0;
+  LPWSTR* const wide = CommandLineToArgvW(GetCommandLineW(), &count);
+  if (wide == nullptr) return 2;
+  std::vector<std::string> arguments;
+  for (int i = 0; i < count; ++i) arguments.push_back(Utf8(wide[i]));
+  LocalFree(wide);
+  std::vector<char*> argv;
+  for (auto& argument : arguments) argv.push_back(argument.data());
+  argv.push_back(nullptr);
+  return Run(count, argv.data());
 }

@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/win32/wide.h"
 #include "platform/win32/win32_dialogs.h"
 #include "platform/win32/win32_shell.h"
 #include "system/browse_folders_2k.h"
@@ -22,20 +23,22 @@ namespace merkwandel::testing {
 namespace {
 
 using namespace std::string_literals;
+using platform::win32::Utf8;
+using platform::win32::Wide;
 
 constexpr int kFileNameCombo = 0x47C;  // cmb13 of the file dialogs
 constexpr int kBrowseTree = 0x3741;    // the folder browser's tree
 constexpr int kBrowseTitle = 0x3742;   // the text above it
-constexpr UINT kSetSelection = WM_USER + 102;  // BFFM_SETSELECTIONA
+constexpr UINT kSetSelection = WM_USER + 103;  // BFFM_SETSELECTIONW
 constexpr char kFilter[] = "Hypertextdokumente|*.htm; *.html|Alle Dateitypen|*.*";
 
 bool UnderWine() {
-  const HMODULE ntdll = GetModuleHandleA("ntdll.dll");
+  const HMODULE ntdll = GetModuleHandleW(L"ntdll.dll");
   return ntdll != nullptr && GetProcAddress(ntdll, "wine_get_version") != nullptr;
 }
 
 bool HasDisplay() {
-  const HWND probe = CreateWindowExA(0, "STATIC", "", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr,
+  const HWND probe = CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr,
                                      nullptr, nullptr);
   if (probe == nullptr) return false;
   DestroyWindow(probe);
@@ -47,33 +50,33 @@ bool HasDisplay() {
 
 // The text of the item selected in a tree view of this process.
 std::string SelectedText(HWND tree) {
-  const auto item = reinterpret_cast<HTREEITEM>(SendMessageA(tree, TVM_GETNEXTITEM, TVGN_CARET, 0));
+  const auto item = reinterpret_cast<HTREEITEM>(SendMessageW(tree, TVM_GETNEXTITEM, TVGN_CARET, 0));
   if (item == nullptr) return std::string();
-  char text[MAX_PATH] = {};
-  TVITEMA data{};
+  wchar_t text[MAX_PATH] = {};
+  TVITEMW data{};
   data.mask = TVIF_TEXT;
   data.hItem = item;
   data.pszText = text;
-  data.cchTextMax = sizeof text;
-  SendMessageA(tree, TVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&data));
-  return text;
+  data.cchTextMax = MAX_PATH;
+  SendMessageW(tree, TVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&data));
+  return Utf8(text);
 }
 
 std::string WindowText(HWND window) {
-  char text[512] = {};
-  GetWindowTextA(window, text, sizeof text);
-  return text;
+  wchar_t text[512] = {};
+  GetWindowTextW(window, text, 512);
+  return Utf8(text);
 }
 
 // A fresh folder under the temporary folder, removed with all it holds.
 class TempFolder {
  public:
   TempFolder() {
-    char base[MAX_PATH];
-    GetTempPathA(MAX_PATH, base);
-    path_ = std::string(base) + "merkwandel-" + std::to_string(GetCurrentProcessId()) + "-" +
+    wchar_t base[MAX_PATH];
+    GetTempPathW(MAX_PATH, base);
+    path_ = Utf8(base) + "merkwandel-" + std::to_string(GetCurrentProcessId()) + "-" +
             std::to_string(GetTickCount());
-    CreateDirectoryA(path_.c_str(), nullptr);
+    CreateDirectoryW(Wide(path_).c_str(), nullptr);
   }
   ~TempFolder() { Remove(path_); }
   TempFolder(const TempFolder&) = delete;
@@ -82,12 +85,12 @@ class TempFolder {
   const std::string& path() const { return path_; }
   std::string Folder(const std::string& name) const {
     const std::string folder = path_ + "\\" + name;
-    CreateDirectoryA(folder.c_str(), nullptr);
+    CreateDirectoryW(Wide(folder).c_str(), nullptr);
     return folder;
   }
   std::string File(const std::string& name) const { return Write(path_ + "\\" + name); }
   static std::string Write(const std::string& file) {
-    const HANDLE h = CreateFileA(file.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+    const HANDLE h = CreateFileW(Wide(file).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                                  FILE_ATTRIBUTE_NORMAL, nullptr);
     if (h != INVALID_HANDLE_VALUE) {
       DWORD written = 0;
@@ -99,21 +102,21 @@ class TempFolder {
 
  private:
   static void Remove(const std::string& folder) {
-    WIN32_FIND_DATAA data;
-    const HANDLE search = FindFirstFileA((folder + "\\*").c_str(), &data);
+    WIN32_FIND_DATAW data;
+    const HANDLE search = FindFirstFileW(Wide(folder + "\\*").c_str(), &data);
     if (search != INVALID_HANDLE_VALUE) {
       do {
-        const std::string name = data.cFileName;
+        const std::string name = Utf8(data.cFileName);
         if (name == "." || name == "..") continue;
         if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
           Remove(folder + "\\" + name);
         } else {
-          DeleteFileA((folder + "\\" + name).c_str());
+          DeleteFileW(Wide(folder + "\\" + name).c_str());
         }
-      } while (FindNextFileA(search, &data));
+      } while (FindNextFileW(search, &data));
       FindClose(search);
     }
-    RemoveDirectoryA(folder.c_str());
+    RemoveDirectoryW(Wide(folder).c_str());
   }
   std::string path_;
 };
@@ -147,11 +150,11 @@ class User {
   bool Refused() const { return dialog_ != nullptr && stuck_; }
   const std::string& caption() const { return caption_; }
 
-  static void Cancel(HWND dialog) { PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0); }
+  static void Cancel(HWND dialog) { PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0); }
   static std::function<void(HWND)> TypeAndOpen(std::string name) {
     return [name](HWND dialog) {
-      SetDlgItemTextA(dialog, kFileNameCombo, name.c_str());
-      PostMessageA(dialog, WM_COMMAND, IDOK, 0);
+      SetDlgItemTextW(dialog, kFileNameCombo, Wide(name).c_str());
+      PostMessageW(dialog, WM_COMMAND, IDOK, 0);
     };
   }
   // Selects `folder` in the browser's tree, and once the tree shows an item
@@ -160,11 +163,11 @@ class User {
     return [folder, shown](HWND dialog) {
       const HWND tree = GetDlgItem(dialog, kBrowseTree);
       for (int attempt = 0; attempt < 50; ++attempt) {
-        SendMessageA(dialog, kSetSelection, TRUE, reinterpret_cast<LPARAM>(folder.c_str()));
+        SendMessageW(dialog, kSetSelection, TRUE, reinterpret_cast<LPARAM>(Wide(folder).c_str()));
         Sleep(100);
         if (SelectedText(tree).find(shown) != std::string::npos) break;
       }
-      PostMessageA(dialog, WM_COMMAND, IDOK, 0);
+      PostMessageW(dialog, WM_COMMAND, IDOK, 0);
     };
   }
 
@@ -176,10 +179,10 @@ class User {
   static bool IsOurDialog(HWND window) {
     DWORD process = 0;
     GetWindowThreadProcessId(window, &process);
-    char className[32] = {};
-    GetClassNameA(window, className, sizeof className);
+    wchar_t className[32] = {};
+    GetClassNameW(window, className, 32);
     return process == GetCurrentProcessId() && IsWindowVisible(window) &&
-           std::string(className) == "#32770";
+           std::wstring_view(className) == L"#32770";
   }
   static BOOL CALLBACK Find(HWND window, LPARAM self) {
     auto* user = reinterpret_cast<User*>(self);
@@ -191,7 +194,7 @@ class User {
   }
   static BOOL CALLBACK ConfirmOthers(HWND window, LPARAM self) {
     if (window != reinterpret_cast<User*>(self)->dialog_ && IsOurDialog(window)) {
-      PostMessageA(window, WM_COMMAND, IDOK, 0);
+      PostMessageW(window, WM_COMMAND, IDOK, 0);
     }
     return TRUE;
   }
@@ -259,31 +262,31 @@ TEST(Win32ShellTest, CancelledBrowserGivesNothing) {
   EXPECT_EQ(system_helpers::BrowseFolder(shell, 17), "");
   user.Wait();
   ASSERT_TRUE(user.Done());
-  EXPECT_EQ(shownTitle, "Bitte w\xE4hlen Sie den gew\xFCnschten Zielordner ...");
+  EXPECT_EQ(shownTitle, "Bitte wählen Sie den gewünschten Zielordner ...");
 }
 
 TEST(Win32ShellTest, ChosenFolderAnswersByNameAndOutlivesTheApplication) {
   REQUIRE_DISPLAY();
   TempFolder temp;
-  const std::string chosen = temp.Folder("Lesezeichen M\xFCller");
+  const std::string chosen = temp.Folder("Избранное ✓ Müller");
   platform::win32::Win32ShellAutomation shell;
   auto application = shell.CreateShellApplication();
   ASSERT_NE(application, nullptr);
-  User user(kBrowseTree, User::SelectAndConfirm(chosen, "Lesezeichen M\xFCller"));
+  User user(kBrowseTree, User::SelectAndConfirm(chosen, "Избранное ✓ Müller"));
   auto folder = application->BrowseForFolder(0, "Zielordner", 1, 17);
   user.Wait();
   ASSERT_TRUE(user.Done());
   ASSERT_NE(folder, nullptr);
   application.reset();  // the folder keeps working on its own
 
-  EXPECT_EQ(folder->Title(), "Lesezeichen M\xFCller");
+  EXPECT_EQ(folder->Title(), "Избранное ✓ Müller");
   auto self = folder->Self();
   ASSERT_NE(self, nullptr);
   EXPECT_EQ(self->Path(), chosen);
   auto parent = folder->ParentFolder();
   if (parent == nullptr && UnderWine()) GTEST_SKIP() << "Wine's shell gives no ParentFolder";
   ASSERT_NE(parent, nullptr);
-  auto item = parent->ParseName("Lesezeichen M\xFCller");
+  auto item = parent->ParseName("Избранное ✓ Müller");
   ASSERT_NE(item, nullptr);
   EXPECT_EQ(item->Path(), chosen);
   EXPECT_EQ(parent->ParseName("fehlt"), nullptr);
@@ -321,7 +324,7 @@ platform::FileDialogRecord OpenRecord(const std::string& folder) {
   record.file = std::string(260, '\0');
   record.maxFile = 260;
   record.initialDir = folder;
-  record.title = "Datei \xF6" "ffnen";
+  record.title = "Datei öffnen";
   record.flags = 0x1804;
   record.defaultExt = "htm";
   return record;
@@ -346,19 +349,20 @@ TEST(Win32FileDialogTest, OpenDialogShowsItsTextsAndCancelLeavesTheFolder) {
     User::Cancel(dialog);
   });
   std::string folder = temp.path();
-  EXPECT_EQ(system_helpers::ShowOpenDialog(dialogs, 0, "Datei \xF6" "ffnen", folder, "", kFilter,
+  EXPECT_EQ(system_helpers::ShowOpenDialog(dialogs, 0, "Datei öffnen", folder, "", kFilter,
                                            "htm"),
             "");
   user.Wait();
   ASSERT_TRUE(user.Done());
-  EXPECT_EQ(user.caption(), "Datei \xF6" "ffnen");
+  EXPECT_EQ(user.caption(), "Datei öffnen");
   EXPECT_EQ(type, "Hypertextdokumente");
   EXPECT_EQ(folder, temp.path());
 }
 
 struct ChoiceCase {
   const char* name;
-  const char* file;   // created in the folder
+  const char* folder;  // made in the temporary folder; the dialog opens there
+  const char* file;    // created in the folder
   const char* typed;  // what the user types
   const char* result;
   bool wineRefuses = false;  // Wine checks the typed name before adding the extension
@@ -372,24 +376,26 @@ TEST_P(Win32ChoiceTest, GivesTheNameAndTheFolder) {
   const auto& c = GetParam();
   if (c.wineRefuses && UnderWine()) GTEST_SKIP() << "Wine refuses a typed name without extension";
   TempFolder temp;
-  temp.File(c.file);
+  const std::string opened = temp.Folder(c.folder);
+  TempFolder::Write(opened + "\\" + c.file);
   platform::win32::Win32CommonDialogs dialogs;
-  std::string folder = temp.path();  // the dialog opens here
+  std::string folder = opened;
   User user(kFileNameCombo, User::TypeAndOpen(c.typed));
-  EXPECT_EQ(system_helpers::ShowOpenDialog(dialogs, 0, "Datei \xF6" "ffnen", folder, "", kFilter,
+  EXPECT_EQ(system_helpers::ShowOpenDialog(dialogs, 0, "Datei öffnen", folder, "", kFilter,
                                            "htm"),
             c.result);
   user.Wait();
   ASSERT_TRUE(user.Done());
-  EXPECT_EQ(folder, temp.path() + "\\");
+  EXPECT_EQ(folder, opened + "\\");
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Names, Win32ChoiceTest,
-    ::testing::Values(ChoiceCase{"BareName", "bookmarks.html", "bookmarks.html", "bookmarks.html"},
-                      ChoiceCase{"DefaultExtension", "export.htm", "export", "export.htm", true},
-                      ChoiceCase{"AnsiName", "Lesezeichen M\xFCller.html", "Lesezeichen M\xFCller.html",
-                                 "Lesezeichen M\xFCller.html"}),
+    ::testing::Values(
+        ChoiceCase{"BareName", "Daten", "bookmarks.html", "bookmarks.html", "bookmarks.html"},
+        ChoiceCase{"DefaultExtension", "Daten", "export.htm", "export", "export.htm", true},
+        ChoiceCase{"NamesInSeveralScripts", "Закладки Łódź", "Ελληνικά 書籤 😀.html",
+                   "Ελληνικά 書籤 😀.html", "Ελληνικά 書籤 😀.html"}),
     [](const auto& param) { return std::string(param.param.name); });
 
 TEST(Win32FileDialogTest, OpenDialogRefusesAMissingFile) {
@@ -398,7 +404,7 @@ TEST(Win32FileDialogTest, OpenDialogRefusesAMissingFile) {
   platform::win32::Win32CommonDialogs dialogs;
   std::string folder = temp.path();
   User user(kFileNameCombo, User::TypeAndOpen("fehlt.html"));
-  EXPECT_EQ(system_helpers::ShowOpenDialog(dialogs, 0, "Datei \xF6" "ffnen", folder, "", kFilter,
+  EXPECT_EQ(system_helpers::ShowOpenDialog(dialogs, 0, "Datei öffnen", folder, "", kFilter,
                                            "htm"),
             "");
   user.Wait();
@@ -410,16 +416,16 @@ TEST(Win32FileDialogTest, AFileInADriveRootSplitsAfterTheRoot) {
   REQUIRE_DISPLAY();
   const std::string file = "C:\\merkwandel-wurzel.html";
   TempFolder::Write(file);
-  if (GetFileAttributesA(file.c_str()) == INVALID_FILE_ATTRIBUTES) {
+  if (GetFileAttributesW(Wide(file).c_str()) == INVALID_FILE_ATTRIBUTES) {
     GTEST_SKIP() << "no right to write into C:\\";
   }
   platform::win32::Win32CommonDialogs dialogs;
   std::string folder = "D:\\Anderswo\\";
   User user(kFileNameCombo, User::TypeAndOpen(file));
   const std::string name =
-      system_helpers::ShowOpenDialog(dialogs, 0, "Datei \xF6" "ffnen", folder, "", kFilter, "htm");
+      system_helpers::ShowOpenDialog(dialogs, 0, "Datei öffnen", folder, "", kFilter, "htm");
   user.Wait();
-  DeleteFileA(file.c_str());
+  DeleteFileW(Wide(file).c_str());
   EXPECT_TRUE(user.Done());
   EXPECT_EQ(name, "merkwandel-wurzel.html");
   EXPECT_EQ(folder, "C:\\");

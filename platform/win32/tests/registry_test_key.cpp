@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include "platform/win32/wide.h"
+
 namespace merkwandel::platform::win32 {
 namespace {
 
@@ -28,23 +30,23 @@ RegistryTestKey::RegistryTestKey() {
   path_ = "Software\\Merkwandel-Test-" + std::to_string(GetCurrentProcessId()) + "-" +
           std::to_string(++counter);
   Key key;
-  created_ = RegCreateKeyExA(HKEY_CURRENT_USER, path_.c_str(), 0, nullptr, REG_OPTION_VOLATILE,
+  created_ = RegCreateKeyExW(HKEY_CURRENT_USER, Wide(path_).c_str(), 0, nullptr, REG_OPTION_VOLATILE,
                              KEY_WRITE, nullptr, key.Out(), nullptr) == ERROR_SUCCESS;
 }
 
 RegistryTestKey::~RegistryTestKey() {
   if (!created_) return;
   // Values go with the key; the tests make no sub-keys.
-  RegDeleteKeyA(HKEY_CURRENT_USER, path_.c_str());
+  RegDeleteKeyW(HKEY_CURRENT_USER, Wide(path_).c_str());
 }
 
 bool RegistryTestKey::Set(const std::string& name, std::uint32_t type, const std::string& bytes) {
   Key key;
-  if (RegOpenKeyExA(HKEY_CURRENT_USER, path_.c_str(), 0, KEY_SET_VALUE, key.Out()) !=
+  if (RegOpenKeyExW(HKEY_CURRENT_USER, Wide(path_).c_str(), 0, KEY_SET_VALUE, key.Out()) !=
       ERROR_SUCCESS) {
     return false;
   }
-  return RegSetValueExA(key.Get(), name.c_str(), 0, type,
+  return RegSetValueExW(key.Get(), Wide(name).c_str(), 0, type,
                         reinterpret_cast<const BYTE*>(bytes.data()),
                         static_cast<DWORD>(bytes.size())) == ERROR_SUCCESS;
 }

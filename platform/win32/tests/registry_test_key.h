@@ -22,7 +22,8 @@ class RegistryTestKey {
   // The key's path below HKEY_CURRENT_USER.
   const std::string& Path() const { return path_; }
 
-  // RegSetValueExA with exactly `bytes`; true on success.
+  // RegSetValueExW with exactly `bytes` (text types: UTF-16LE units) under
+  // the UTF-8 `name`; true on success.
   bool Set(const std::string& name, std::uint32_t type, const std::string& bytes);
 
  private:

@@ -1,9 +1,13 @@
-// The Win32 file operations on real folders: the existence tests, folder
-// creation, replacing files without losing them, listings and reading.
+// The Win32 file operations on real folders, with names in several scripts:
+// the existence tests, folder creation, replacing files without losing
+// them, listings, reading, and the private snapshot of a file that another
+// program holds open.
 #include <algorithm>
+#include <optional>
 
 #include "platform/win32/handles.h"
 #include "platform/win32/tests/win32_fixture.h"
+#include "platform/win32/wide.h"
 #include "system/dateiexistenz.h"
 #include "system/file_dir_path.h"
 
@@ -11,14 +15,17 @@ namespace merkwandel::testing {
 namespace {
 
 using platform::win32::KernelHandle;
+using platform::win32::Wide;
 
 class FileTestsTest : public Win32Fixture {
  protected:
   FileTestsTest() {
     MakeFolder(At("Daten"));
     MakeFolder(At("Daten\\Mozilla"));
+    MakeFolder(At("Daten\\Закладки Łódź"));
     MakeFolder(At("Leer"));
     MakeFile(At("Daten\\Mozilla\\bookmarks.html"), "x");
+    MakeFile(At("Daten\\Закладки Łódź\\書籤 😀.html"), "x");
     MakeFile(At("Daten\\notiz.txt"), "x");
   }
 };
@@ -42,6 +49,9 @@ INSTANTIATE_TEST_SUITE_P(
     Paths, ExistenceTest,
     ::testing::Values(ExistCase{"@\\Daten\\Mozilla\\bookmarks.html", true, true},
                       ExistCase{"@\\DATEN\\mozilla\\BOOKMARKS.HTML", true, true},
+                      ExistCase{"@\\Daten\\Закладки Łódź\\書籤 😀.html", true, true},
+                      ExistCase{"@\\DATEN\\ЗАКЛАДКИ ŁÓDŹ\\書籤 😀.HTML", true, true},
+                      ExistCase{"@\\Daten\\Закладки Łódź\\*.html", true, false},
                       ExistCase{"@\\Daten\\Mozilla", true, true},
                       ExistCase{"@\\Daten\\Mozilla\\", false, true},
                       ExistCase{"C:\\", false, true}, ExistCase{"", false, false},
@@ -54,19 +64,19 @@ INSTANTIATE_TEST_SUITE_P(
                       ExistCase{"@\\Daten\\notiz.txt\\", false, false}));
 
 TEST_F(FileTestsTest, GetDirPathGivesTheFolderThatHoldsAFile) {
-  const std::string file = At("Daten\\Mozilla\\bookmarks.html");
+  const std::string file = At("Daten\\Закладки Łódź\\書籤 😀.html");
   const std::string folder = system_helpers::GetDirPath(file);
-  EXPECT_EQ(folder, At("Daten\\Mozilla\\"));
+  EXPECT_EQ(folder, At("Daten\\Закладки Łódź\\"));
   EXPECT_TRUE(system_helpers::PathExists(files_, folder));
   EXPECT_FALSE(system_helpers::FileExists(files_, folder));
 }
 
 TEST_F(FileTestsTest, AttributesOfHiddenFilesAndFolders) {
-  MakeFile(At("Daten\\versteckt.url"), "x", FILE_ATTRIBUTE_HIDDEN);
-  const auto hidden = files_.Attributes(At("Daten\\versteckt.url"));
+  MakeFile(At("Daten\\κρυφό.url"), "x", FILE_ATTRIBUTE_HIDDEN);
+  const auto hidden = files_.Attributes(At("Daten\\κρυφό.url"));
   ASSERT_TRUE(hidden.has_value());
   EXPECT_TRUE(*hidden & platform::kAttributeHidden);
-  const auto folder = files_.Attributes(At("Daten"));
+  const auto folder = files_.Attributes(At("Daten\\Закладки Łódź"));
   ASSERT_TRUE(folder.has_value());
   EXPECT_TRUE(*folder & platform::kAttributeDirectory);
   EXPECT_FALSE(files_.Attributes(At("Daten\\*")).has_value());
@@ -76,43 +86,80 @@ class Win32FileSystemTest : public Win32Fixture {};
 
 TEST_F(Win32FileSystemTest, MakeSureDirectoryPathExistsCreatesTheChain) {
   // A doubled "\" as a run gives when the folder's text already ends in one.
-  EXPECT_TRUE(files_.MakeSureDirectoryPathExists(At("a\\b\\\\c\\")));
-  EXPECT_TRUE(system_helpers::PathExists(files_, At("a\\b\\c")));
-  EXPECT_TRUE(files_.MakeSureDirectoryPathExists(At("a\\b\\c\\")));  // already there
+  EXPECT_TRUE(files_.MakeSureDirectoryPathExists(At("Избранное ✓\\b\\\\c\\")));
+  EXPECT_EQ(NamesIn(At("Избранное ✓\\b")), std::vector<std::string>{"c"});
+  EXPECT_TRUE(files_.MakeSureDirectoryPathExists(At("Избранное ✓\\b\\c\\")));  // already there
   // Without a trailing "\" the last part names a file and is not made.
   EXPECT_TRUE(files_.MakeSureDirectoryPathExists(At("x\\y")));
-  EXPECT_TRUE(system_helpers::PathExists(files_, At("x")));
-  EXPECT_FALSE(system_helpers::PathExists(files_, At("x\\y")));
+  EXPECT_EQ(NamesIn(At("x")), std::vector<std::string>{});
   EXPECT_FALSE(files_.MakeSureDirectoryPathExists(At("a\\b?\\")));
+  // A file where a folder should be is no folder of the chain.
+  MakeFile(At("datei"), "x");
+  EXPECT_FALSE(files_.MakeSureDirectoryPathExists(At("datei\\")));
+  EXPECT_FALSE(files_.MakeSureDirectoryPathExists(At("datei\\unter\\")));
 }
 
-TEST_F(Win32FileSystemTest, APathTooLongToMakeFailsAfterTheFoldersThatFit) {
-  // Folder paths from 248 characters on can't be made; each case is longer
-  // than MAX_PATH before its last part, one of them by far.
-  for (const std::size_t length : {std::size_t{MAX_PATH}, std::size_t{300}, std::size_t{1000}}) {
-    const std::string fits = At("kurz") + "\\";
-    const std::string path = fits + std::string(length - fits.size(), 'x') + "\\ende\\";
-    EXPECT_FALSE(files_.MakeSureDirectoryPathExists(path)) << length;
-    EXPECT_TRUE(system_helpers::PathExists(files_, At("kurz"))) << length;
-    EXPECT_TRUE(NamesIn(At("kurz")).empty()) << length;
-    RemoveTree(At("kurz"));
+struct LengthCase {
+  const char* letter;  // one character, repeated to make the long path
+  std::size_t units;   // the path's length in UTF-16 units
+  bool made;
+};
+class FolderLengthTest : public Win32FileSystemTest,
+                         public ::testing::WithParamInterface<LengthCase> {};
+
+// MAX_PATH counts UTF-16 units: a Cyrillic letter takes two bytes, an emoji
+// four bytes and two units. A folder that can't be made fails the chain
+// after the folders before it were made.
+TEST_P(FolderLengthTest, CountsUtf16Units) {
+  const auto& c = GetParam();
+  const std::string fits = At("kurz") + "\\";
+  // Folders of 20 letters: a name on Linux has at most 255 bytes.
+  std::string path = fits;
+  const std::size_t letter = unicode::Utf16Length(c.letter);
+  for (int letters = 0; unicode::Utf16Length(path) + letter < c.units; ++letters) {
+    if (letters % 20 == 19) path += "\\";
+    path += c.letter;
   }
+  EXPECT_EQ(files_.MakeSureDirectoryPathExists(path + "\\ende\\"), c.made);
+  EXPECT_EQ(files_.Attributes(path + "\\ende").has_value(), c.made);
+  EXPECT_TRUE(files_.Attributes(fits).has_value());
 }
 
-TEST_F(Win32FileSystemTest, WritesNewFilesByteForByte) {
+INSTANTIATE_TEST_SUITE_P(Names, FolderLengthTest,
+                         ::testing::Values(LengthCase{"я", 200, true}, LengthCase{"😀", 200, true},
+                                           LengthCase{"x", 260, false}, LengthCase{"я", 300, false},
+                                           LengthCase{"😀", 300, false}, LengthCase{"x", 1000, false}));
+
+TEST_F(Win32FileSystemTest, WritesNewFilesByteForByteUnderTheirNames) {
   const std::string content = "[InternetShortcut]\r\nURL=http://a.example/\xE4\r\n";
-  ASSERT_TRUE(files_.WriteWholeFile(At("neu.url"), content));
-  EXPECT_EQ(ReadFileBytes(At("neu.url")), content);
-  ASSERT_TRUE(files_.WriteWholeFile(At("B\xFC" "cher.url"), "x"));
-  EXPECT_EQ(NamesIn(root_), (std::vector<std::string>{"B\xFC" "cher.url", "neu.url"}));
+  const std::vector<std::string> names = {
+      "Bücher.url",   "Twitter ⇒ News ▶.url", "Твіттер. Все, що актуально..url", "Ελληνικά.url",
+      "עברית.url", "書籤.url", "Smile 😀.url"};
+  for (const auto& name : names) ASSERT_TRUE(files_.WriteWholeFile(At(name), content)) << name;
+  auto sorted = names;
+  std::sort(sorted.begin(), sorted.end());
+  EXPECT_EQ(NamesIn(root_), sorted);
+  for (const auto& name : names) EXPECT_EQ(ReadFileBytes(At(name)), content) << name;
 }
 
-TEST_F(Win32FileSystemTest, ReplacesAFileAndKeepsItsName) {
-  MakeFile(At("Foo.url"), "alt, und l\xE4nger als das Neue");
-  ASSERT_TRUE(files_.WriteWholeFile(At("FOO.url"), "neu"));
-  EXPECT_EQ(NamesIn(root_), std::vector<std::string>{"Foo.url"});
-  EXPECT_EQ(ReadFileBytes(At("Foo.url")), "neu");
+struct ReplaceCase {
+  const char* existing;
+  const char* written;
+};
+class ReplaceTest : public Win32FileSystemTest, public ::testing::WithParamInterface<ReplaceCase> {};
+
+// The file system itself finds the file under another letter case.
+TEST_P(ReplaceTest, ReplacesTheFileAndKeepsItsName) {
+  MakeFile(At(GetParam().existing), "alt, und länger als das Neue");
+  ASSERT_TRUE(files_.WriteWholeFile(At(GetParam().written), "neu"));
+  EXPECT_EQ(NamesIn(root_), std::vector<std::string>{GetParam().existing});
+  EXPECT_EQ(ReadFileBytes(At(GetParam().existing)), "neu");
 }
+
+INSTANTIATE_TEST_SUITE_P(Names, ReplaceTest,
+                         ::testing::Values(ReplaceCase{"Foo.url", "FOO.url"},
+                                           ReplaceCase{"твіттер.url", "ТВІТТЕР.url"},
+                                           ReplaceCase{"Łódź σελίδα.url", "ŁÓDŹ ΣΕΛΊΔΑ.url"}));
 
 TEST_F(Win32FileSystemTest, AReadOnlyFileIsNotReplaced) {
   MakeFile(At("fest.url"), "alt", FILE_ATTRIBUTE_READONLY);
@@ -125,8 +172,8 @@ TEST_F(Win32FileSystemTest, AFileHeldOpenByAnotherProgramIsNotReplaced) {
   MakeFile(At("offen.url"), "alt");
   {
     // Held without sharing, as a program that has it open for writing.
-    KernelHandle held(CreateFileA(At("offen.url").c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
-                                  OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    KernelHandle held(CreateFileW(Wide(At("offen.url")).c_str(), GENERIC_READ | GENERIC_WRITE, 0,
+                                  nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     ASSERT_TRUE(held.valid());
     EXPECT_FALSE(files_.WriteWholeFile(At("offen.url"), "neu"));
     EXPECT_EQ(NamesIn(root_), std::vector<std::string>{"offen.url"});  // no temporary file left
@@ -154,54 +201,170 @@ INSTANTIATE_TEST_SUITE_P(Names, RefusedWriteTest,
                                            RefusedName{"Ziel\\"}, RefusedName{"Ziel"}));
 
 TEST_F(Win32FileSystemTest, ListsEveryFileWhateverItsAttributesAndNoFolders) {
-  MakeFolder(At("Ziel"));
-  MakeFolder(At("Ziel\\Unterordner"));
-  MakeFile(At("Ziel\\a.url"), "");
-  MakeFile(At("Ziel\\versteckt.url"), "", FILE_ATTRIBUTE_HIDDEN);
-  MakeFile(At("Ziel\\system.ini"), "", FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_HIDDEN);
-  MakeFile(At("Ziel\\fest.url"), "", FILE_ATTRIBUTE_READONLY);
-  for (const std::string& folder : {At("Ziel"), At("Ziel\\")}) {
+  MakeFolder(At("Избранное ✓"));
+  MakeFolder(At("Избранное ✓\\Unterordner"));
+  MakeFile(At("Избранное ✓\\a.url"), "");
+  MakeFile(At("Избранное ✓\\書籤 😀.url"), "", FILE_ATTRIBUTE_HIDDEN);
+  MakeFile(At("Избранное ✓\\system.ini"), "", FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_HIDDEN);
+  MakeFile(At("Избранное ✓\\fest.url"), "", FILE_ATTRIBUTE_READONLY);
+  for (const std::string& folder : {At("Избранное ✓"), At("Избранное ✓\\")}) {
     auto listedFiles = files_.ListFiles(folder);
     auto listedFolders = files_.ListSubfolders(folder);
     ASSERT_TRUE(listedFiles && listedFolders) << folder;
     std::sort(listedFiles->begin(), listedFiles->end());
     EXPECT_EQ(*listedFiles,
-              (std::vector<std::string>{"a.url", "fest.url", "system.ini", "versteckt.url"}));
+              (std::vector<std::string>{"a.url", "fest.url", "system.ini", "書籤 😀.url"}));
     EXPECT_EQ(*listedFolders, std::vector<std::string>{"Unterordner"});
   }
-  const auto empty = files_.ListFiles(At("Ziel\\Unterordner"));
+  const auto empty = files_.ListFiles(At("Избранное ✓\\Unterordner"));
   ASSERT_TRUE(empty.has_value());
   EXPECT_TRUE(empty->empty());
   EXPECT_FALSE(files_.ListFiles(At("fehlt")).has_value());
-  EXPECT_FALSE(files_.ListFiles(At("Ziel\\a.url")).has_value());
+  EXPECT_FALSE(files_.ListFiles(At("Избранное ✓\\a.url")).has_value());
   EXPECT_FALSE(files_.ListSubfolders("").has_value());
 }
 
 TEST_F(Win32FileSystemTest, ReadsFilesButNotFoldersOrPatterns) {
-  MakeFile(At("datei.html"), std::string("abc\0def\r\n", 9));
-  auto file = files_.OpenForReading(At("DATEI.html"));
+  MakeFolder(At("Закладки Łódź"));
+  MakeFile(At("Закладки Łódź\\datei.html"), std::string("abc\0def\r\n", 9));
+  auto file = files_.OpenForReading(At("ЗАКЛАДКИ ŁÓDŹ\\DATEI.html"));
   ASSERT_NE(file, nullptr);
   char buffer[16];
   EXPECT_EQ(file->Read(buffer, sizeof buffer), 9);
   EXPECT_EQ(std::string(buffer, 9), std::string("abc\0def\r\n", 9));
   EXPECT_EQ(file->Read(buffer, sizeof buffer), 0);
-  MakeFolder(At("ordner"));
-  EXPECT_EQ(files_.OpenForReading(At("ordner")), nullptr);
-  EXPECT_EQ(files_.OpenForReading(At("*.html")), nullptr);
+  EXPECT_EQ(files_.OpenForReading(At("Закладки Łódź")), nullptr);
+  EXPECT_EQ(files_.OpenForReading(At("Закладки Łódź\\*.html")), nullptr);
   EXPECT_EQ(files_.OpenForReading(At("fehlt.html")), nullptr);
 }
 
 TEST_F(Win32FileSystemTest, TheCurrentDirectoryHasNoTrailingBackslashButARootDoes) {
-  char before[MAX_PATH + 1];
-  ASSERT_NE(GetCurrentDirectoryA(sizeof before, before), 0u);
-  ASSERT_TRUE(SetCurrentDirectoryA((root_ + "\\").c_str()));
+  MakeFolder(At("Закладки Łódź"));
+  wchar_t before[MAX_PATH + 1];
+  ASSERT_NE(GetCurrentDirectoryW(MAX_PATH + 1, before), 0u);
+  ASSERT_TRUE(SetCurrentDirectoryW(Wide(At("Закладки Łódź\\")).c_str()));
   const std::string inside = files_.CurrentDirectory();
-  ASSERT_TRUE(SetCurrentDirectoryA("C:\\"));
+  ASSERT_TRUE(SetCurrentDirectoryW(L"C:\\"));
   const std::string root = files_.CurrentDirectory();
-  SetCurrentDirectoryA(before);
-  EXPECT_EQ(lstrcmpiA(inside.c_str(), root_.c_str()), 0) << inside << " vs " << root_;
+  SetCurrentDirectoryW(before);
+  EXPECT_EQ(unicode::UpperCaseKey(inside), unicode::UpperCaseKey(At("Закладки Łódź")));
   EXPECT_EQ(root, "C:\\");
 }
+
+// ---- The private snapshot of a file another program holds open ----
+
+TEST_F(Win32FileSystemTest, ATemporaryFolderIsNewAndGoesWithItsFiles) {
+  const auto first = files_.MakeTemporaryFolder();
+  const auto second = files_.MakeTemporaryFolder();
+  ASSERT_TRUE(first && second);
+  EXPECT_NE(*first, *second);
+  // Beside the test's own folder, among the temporary files.
+  EXPECT_EQ(system_helpers::GetDirPath(*first), system_helpers::GetDirPath(root_));
+  EXPECT_TRUE(NamesIn(*first).empty());
+  MakeFile(*first + "\\places.sqlite", "x");
+  MakeFile(*first + "\\places.sqlite-wal", "x", FILE_ATTRIBUTE_READONLY);
+  EXPECT_TRUE(files_.RemoveFolderAndFiles(*first));
+  EXPECT_FALSE(files_.Attributes(*first).has_value());
+  // A subfolder is not looked into: its folder stays.
+  MakeFolder(*second + "\\unter");
+  EXPECT_FALSE(files_.RemoveFolderAndFiles(*second));
+  EXPECT_EQ(NamesIn(*second), std::vector<std::string>{"unter"});
+  RemoveTree(*second);
+}
+
+// Another process holds a file open for reading and writing (merkwandel-hold,
+// built beside this test), letting others read and write it or not.
+class HeldByAnotherProcess {
+ public:
+  HeldByAnotherProcess(const std::string& path, bool share) {
+    wchar_t self[MAX_PATH];
+    const DWORD length = GetModuleFileNameW(nullptr, self, MAX_PATH);
+    std::wstring program(self, length);
+    program.erase(program.find_last_of(L'\\') + 1);
+    program += L"merkwandel-hold.exe";
+    std::wstring line = L"merkwandel-hold " + std::wstring(share ? L"--share \"" : L"\"") +
+                        Wide(path) + L"\" 60";
+    SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
+    HANDLE read = nullptr;
+    HANDLE write = nullptr;
+    if (!CreatePipe(&read, &write, &inherit, 0)) return;
+    KernelHandle reader(read);
+    KernelHandle writer(write);
+    SetHandleInformation(read, HANDLE_FLAG_INHERIT, 0);
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    startup.dwFlags = STARTF_USESTDHANDLES;
+    startup.hStdOutput = write;
+    PROCESS_INFORMATION started{};
+    if (!CreateProcessW(program.c_str(), line.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr,
+                        &startup, &started)) {
+      return;
+    }
+    process_.Reset(started.hProcess);
+    CloseHandle(started.hThread);
+    writer.Reset();
+    // It says "held" once it has the file (or ends without).
+    char said[8] = {};
+    DWORD got = 0;
+    held_ = ReadFile(reader.get(), said, 4, &got, nullptr) && std::string(said, got) == "held";
+  }
+  ~HeldByAnotherProcess() {
+    if (!process_) return;
+    TerminateProcess(process_.get(), 0);
+    WaitForSingleObject(process_.get(), 5000);
+  }
+  HeldByAnotherProcess(const HeldByAnotherProcess&) = delete;
+  HeldByAnotherProcess& operator=(const HeldByAnotherProcess&) = delete;
+  bool held() const { return held_; }
+
+ private:
+  KernelHandle process_;
+  bool held_ = false;
+};
+
+enum class Source { kHeldSharing, kHeldAlone, kMissing };
+struct CopyCase {
+  const char* name;
+  Source source;
+  bool targetThere;  // a file of the target's name exists already
+  bool copied;
+};
+void PrintTo(const CopyCase& c, std::ostream* os) { *os << c.name; }
+
+class CopySharedTest : public Win32FileSystemTest, public ::testing::WithParamInterface<CopyCase> {};
+
+TEST_P(CopySharedTest, CopiesWhatOthersLetItReadIntoANewFileOnly) {
+  const auto& c = GetParam();
+  const std::string data(std::string("SQLite format 3\0\x01\xFF", 19) + std::string(70000, 'p'));
+  MakeFolder(At("Profil Łódź"));
+  MakeFolder(At("Schnappschuss ✓"));
+  const std::string from = At("Profil Łódź\\places.sqlite");
+  const std::string to = At("Schnappschuss ✓\\places.sqlite");
+  if (c.source != Source::kMissing) MakeFile(from, data);
+  if (c.targetThere) MakeFile(to, "alt");
+  {
+    std::optional<HeldByAnotherProcess> holder;
+    if (c.source != Source::kMissing) {
+      holder.emplace(from, c.source == Source::kHeldSharing);
+      ASSERT_TRUE(holder->held());
+    }
+    EXPECT_EQ(files_.CopySharedFile(from, to), c.copied);
+  }
+  const std::string expected = c.copied ? data : c.targetThere ? "alt" : "<missing>";
+  EXPECT_EQ(ReadFileBytes(to), expected);
+  EXPECT_EQ(NamesIn(At("Schnappschuss ✓")).size(), expected == "<missing>" ? 0u : 1u);
+  if (c.source != Source::kMissing) {
+    EXPECT_EQ(ReadFileBytes(from), data);  // as it was
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Sources, CopySharedTest,
+    ::testing::Values(CopyCase{"HeldForWritingBySharingProgram", Source::kHeldSharing, false, true},
+                      CopyCase{"HeldWithoutSharing", Source::kHeldAlone, false, false},
+                      CopyCase{"TargetThereAlready", Source::kHeldSharing, true, false},
+                      CopyCase{"SourceMissing", Source::kMissing, false, false}),
+    [](const auto& param) { return std::string(param.param.name); });
 
 }  // namespace
 }  // namespace merkwandel::testing

@@ -4,36 +4,47 @@
 #include <stdexcept>
 
 #include "platform/win32/handles.h"
+#include "platform/win32/wide.h"
 
 namespace merkwandel::testing {
 
 using platform::win32::FindHandle;
 using platform::win32::KernelHandle;
+using platform::win32::Utf8;
+using platform::win32::Wide;
+
+namespace {
+
+// Calls `each` with the name and attributes of every entry in `folder`.
+template <typename Each>
+void ForEntries(const std::string& folder, Each each) {
+  WIN32_FIND_DATAW found{};
+  FindHandle search(FindFirstFileW(Wide(folder + "\\*").c_str(), &found));
+  if (!search) return;
+  do {
+    const std::string name = Utf8(found.cFileName);
+    if (name != "." && name != "..") each(name, found.dwFileAttributes);
+  } while (FindNextFileW(search.get(), &found));
+}
+
+}  // namespace
 
 void RemoveTree(const std::string& folder) {
-  WIN32_FIND_DATAA found{};
-  {
-    FindHandle search(FindFirstFileA((folder + "\\*").c_str(), &found));
-    if (search) {
-      do {
-        const std::string name = found.cFileName;
-        if (name == "." || name == "..") continue;
-        const std::string path = folder + "\\" + name;
-        SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-        if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-          RemoveTree(path);
-        } else {
-          DeleteFileA(path.c_str());
-        }
-      } while (FindNextFileA(search.get(), &found));
+  ForEntries(folder, [&](const std::string& name, DWORD attributes) {
+    const std::wstring path = Wide(folder + "\\" + name);
+    SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+    if (attributes & FILE_ATTRIBUTE_DIRECTORY) {
+      RemoveTree(folder + "\\" + name);
+    } else {
+      DeleteFileW(path.c_str());
     }
-  }
-  RemoveDirectoryA(folder.c_str());
+  });
+  RemoveDirectoryW(Wide(folder).c_str());
 }
 
 void MakeFile(const std::string& path, const std::string& bytes, DWORD attributes) {
   {
-    KernelHandle file(CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+    KernelHandle file(CreateFileW(Wide(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                                   FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file) throw std::runtime_error("cannot create " + path);
     DWORD written = 0;
@@ -42,11 +53,11 @@ void MakeFile(const std::string& path, const std::string& bytes, DWORD attribute
       throw std::runtime_error("cannot write " + path);
     }
   }
-  if (attributes != 0) SetFileAttributesA(path.c_str(), attributes);
+  if (attributes != 0) SetFileAttributesW(Wide(path).c_str(), attributes);
 }
 
 std::string ReadFileBytes(const std::string& path) {
-  KernelHandle file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+  KernelHandle file(CreateFileW(Wide(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
                                 nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
   if (!file) return "<missing>";
   std::string bytes;
@@ -59,29 +70,23 @@ std::string ReadFileBytes(const std::string& path) {
 }
 
 void MakeFolder(const std::string& path) {
-  if (!CreateDirectoryA(path.c_str(), nullptr)) throw std::runtime_error("cannot create " + path);
+  if (!CreateDirectoryW(Wide(path).c_str(), nullptr)) throw std::runtime_error("cannot create " + path);
 }
 
 std::vector<std::string> NamesIn(const std::string& folder) {
   std::vector<std::string> names;
-  WIN32_FIND_DATAA found{};
-  FindHandle search(FindFirstFileA((folder + "\\*").c_str(), &found));
-  if (!search) return names;
-  do {
-    const std::string name = found.cFileName;
-    if (name != "." && name != "..") names.push_back(name);
-  } while (FindNextFileA(search.get(), &found));
+  ForEntries(folder, [&](const std::string& name, DWORD) { names.push_back(name); });
   std::sort(names.begin(), names.end());
   return names;
 }
 
 Win32Fixture::Win32Fixture() {
-  char temp[MAX_PATH + 1];
-  const DWORD length = GetTempPathA(sizeof temp, temp);
+  wchar_t temp[MAX_PATH + 1];
+  const DWORD length = GetTempPathW(MAX_PATH + 1, temp);
   if (length == 0 || length > MAX_PATH) throw std::runtime_error("no temporary folder");
   static unsigned counter = 0;
-  root_ = std::string(temp) + "merkwandel-test-" + std::to_string(GetCurrentProcessId()) + "-" +
-          std::to_string(++counter);
+  root_ = Utf8(std::wstring_view(temp, length)) + "merkwandel-test-" +
+          std::to_string(GetCurrentProcessId()) + "-" + std::to_string(++counter);
   RemoveTree(root_);
   MakeFolder(root_);
 }

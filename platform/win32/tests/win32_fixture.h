@@ -1,6 +1,6 @@
 // A fresh folder in the system's temporary folder for each test, removed
 // with all it holds afterwards, and helpers that lay out files with the
-// Windows API directly.
+// Windows API directly. Paths are UTF-8, as the program's are.
 #pragma once
 
 #include <windows.h>

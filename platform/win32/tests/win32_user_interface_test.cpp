@@ -1,18 +1,18 @@
 // The Win32 user-interface operations that work without a window: the
-// clock, waiting for events, pumping, starting a process, and the ANSI
-// code page.
+// clock, waiting for events, pumping, the Windows folder and starting a
+// process.
 #include <windows.h>
 
 #include <gtest/gtest.h>
 
 #include "platform/win32/session.h"
+#include "platform/win32/wide.h"
 #include "platform/win32/win32_user_interface.h"
 
 namespace merkwandel::testing {
 namespace {
 
 using platform::win32::Session;
-using platform::win32::Win32Encoding;
 using platform::win32::Win32UserInterface;
 
 class Win32UserInterfaceTest : public ::testing::Test {
@@ -39,7 +39,7 @@ TEST_F(Win32UserInterfaceTest, WaitingEndsAfterTheTimeOrAtAnEvent) {
   EXPECT_GE(waited, 150u);
   EXPECT_LT(waited, 2000u);
 
-  ASSERT_TRUE(PostThreadMessageA(GetCurrentThreadId(), WM_APP, 0, 0));
+  ASSERT_TRUE(PostThreadMessageW(GetCurrentThreadId(), WM_APP, 0, 0));
   const DWORD again = GetTickCount();
   ui_.WaitForEvent(5.0);
   EXPECT_LT(GetTickCount() - again, 2000u);
@@ -47,7 +47,7 @@ TEST_F(Win32UserInterfaceTest, WaitingEndsAfterTheTimeOrAtAnEvent) {
   // A pump handles what waits and returns at once.
   EXPECT_TRUE(ui_.PumpEvents());
   MSG left{};
-  EXPECT_FALSE(PeekMessageA(&left, nullptr, 0, 0, PM_NOREMOVE));
+  EXPECT_FALSE(PeekMessageW(&left, nullptr, 0, 0, PM_NOREMOVE));
 
   const DWORD none = GetTickCount();
   ui_.WaitForEvent(0.0);
@@ -64,43 +64,26 @@ TEST_F(Win32UserInterfaceTest, APumpAnswersFalseOnceTheWindowIsClosingOrTheProgr
   EXPECT_TRUE(session_.closing);
   // The request to end stays for the message loop.
   MSG quit{};
-  ASSERT_TRUE(PeekMessageA(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
+  ASSERT_TRUE(PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
   EXPECT_EQ(quit.wParam, 3u);
 }
 
-TEST_F(Win32UserInterfaceTest, StartsProgramsThatExistOnly) {
-  EXPECT_TRUE(ui_.StartProcess("cmd.exe /c exit 0"));
-  EXPECT_FALSE(ui_.StartProcess("merkwandel-gibt-es-nicht.exe C:\\"));
+// Only by a full path: Windows looks for any other name in the current
+// directory first, where anything may lie.
+TEST_F(Win32UserInterfaceTest, StartsAProgramByItsFullPathOnly) {
+  const std::string windows = ui_.WindowsFolder();
+  ASSERT_GE(windows.size(), 3u);
+  EXPECT_NE(windows.back(), '\\');
+  const std::string system = windows + "\\system32";
+  wchar_t before[MAX_PATH + 1];
+  ASSERT_NE(GetCurrentDirectoryW(MAX_PATH + 1, before), 0u);
+  ASSERT_TRUE(SetCurrentDirectoryW(platform::win32::Wide(system).c_str()));
+  const bool byName = ui_.StartProcess("cmd.exe", "cmd.exe /c exit 0");
+  SetCurrentDirectoryW(before);
+  EXPECT_FALSE(byName) << "started cmd.exe of the current directory";
+  EXPECT_TRUE(ui_.StartProcess(system + "\\cmd.exe", "cmd.exe /c exit 0"));
+  EXPECT_FALSE(ui_.StartProcess(windows + "\\merkwandel-gibt-es-nicht.exe", "x C:\\"));
 }
-
-struct AnsiCase {
-  char32_t codePoint;
-  int byte;  // -1: none
-};
-
-class EncodingTest : public ::testing::TestWithParam<AnsiCase> {};
-
-TEST_P(EncodingTest, GivesTheOneByteOfTheCodePageOrNothing) {
-  if (GetACP() != 1252) GTEST_SKIP() << "the ANSI code page is " << GetACP();
-  Win32Encoding encoding;
-  const auto byte = encoding.AnsiFromUnicode(GetParam().codePoint);
-  if (GetParam().byte < 0) {
-    EXPECT_FALSE(byte.has_value()) << std::hex << static_cast<unsigned>(GetParam().codePoint);
-  } else {
-    ASSERT_TRUE(byte.has_value()) << std::hex << static_cast<unsigned>(GetParam().codePoint);
-    EXPECT_EQ(*byte, GetParam().byte);
-  }
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Characters, EncodingTest,
-    ::testing::Values(AnsiCase{U'A', 0x41}, AnsiCase{0xE4, 0xE4}, AnsiCase{0xDF, 0xDF},
-                      AnsiCase{0x20AC, 0x80}, AnsiCase{0x2019, 0x92}, AnsiCase{0x0178, 0x9F},
-                      AnsiCase{0x0100, -1},   // best fit would give "A"
-                      AnsiCase{0xFF21, -1},   // full-width A, likewise
-                      AnsiCase{0x221E, -1},   // best fit would give "8"
-                      AnsiCase{0x4E2D, -1}, AnsiCase{0x1F600, -1}, AnsiCase{0xD800, -1},
-                      AnsiCase{0x110000, -1}));
 
 }  // namespace
 }  // namespace merkwandel::testing

@@ -1,30 +1,40 @@
-// merkwandel-hold: holds a file open without sharing, as a program does that
-// has it open for writing, so that no other process can open, replace or
-// delete it. For end-to-end tests under Wine.
+// merkwandel-hold: holds a file open as another program does, so that
+// tests can see what the program does with a file in use. For tests under
+// Wine.
 //
-//   merkwandel-hold FILE [SECONDS]
+//   merkwandel-hold [--share] FILE [SECONDS]
 //
-// Opens the existing FILE for reading and writing with share mode 0, prints
-// "held" and waits until it is killed, or for SECONDS (default 600) as a
-// guard against a test that forgets it. Exit code 0 after the wait, 1 when
-// the file can't be opened (the Windows error is printed), 2 on misuse.
+// Opens the existing FILE for reading and writing, without sharing (as a
+// program that keeps others out: nobody can open, replace or delete it) or,
+// with --share, letting others read and write it too (as a database that
+// another program keeps open while it runs). Prints "held" and waits until
+// it is killed, or for SECONDS (default 600) as a guard against a test that
+// forgets it. Exit code 0 after the wait, 1 when the file can't be opened
+// (the Windows error is printed), 2 on misuse. FILE may be in any script.
 #include <windows.h>
+#include <shellapi.h>
 
 #include <cstdio>
-#include <cstdlib>
+#include <cwchar>
 
 #include "platform/win32/handles.h"
 
-int main(int argc, char** argv) {
-  if (argc < 2 || argc > 3) {
-    std::fprintf(stderr, "usage: merkwandel-hold FILE [SECONDS]\n");
+int main() {
+  int count = 0;
+  LPWSTR* const argv = CommandLineToArgvW(GetCommandLineW(), &count);
+  if (argv == nullptr) return 2;
+  const bool share = count >= 2 && std::wcscmp(argv[1], L"--share") == 0;
+  const int file = share ? 2 : 1;
+  if (count < file + 1 || count > file + 2) {
+    std::fprintf(stderr, "usage: merkwandel-hold [--share] FILE [SECONDS]\n");
     return 2;
   }
-  const double seconds = argc == 3 ? std::atof(argv[2]) : 600.0;
-  const merkwandel::platform::win32::KernelHandle file(
-      CreateFileA(argv[1], GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
-                  nullptr));
-  if (!file) {
+  const double seconds = count == file + 2 ? std::wcstod(argv[file + 1], nullptr) : 600.0;
+  const merkwandel::platform::win32::KernelHandle held(
+      CreateFileW(argv[file], GENERIC_READ | GENERIC_WRITE, share ? FILE_SHARE_READ | FILE_SHARE_WRITE : 0,
+                  nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  LocalFree(argv);
+  if (!held) {
     std::printf("error\t%lu\n", GetLastError());
     return 1;
   }
