@@ -56,7 +56,10 @@ std::optional<Reference> ReadReference(std::string_view text) {
     value = value * (hex ? 16u : 10u) + static_cast<std::uint32_t>(digit);
   }
   if (i == digitsStart || i >= text.size() || text[i] != ';') return std::nullopt;
-  return Reference{static_cast<char32_t>(value), i + 1};
+  // As in HTML: 128 to 159 stand for the Windows-1252 characters of those bytes.
+  const char32_t codePoint =
+      value >= 0x80 && value <= 0x9F ? unicode::FromWindows1252(static_cast<unsigned char>(value)) : value;
+  return Reference{codePoint, i + 1};
 }
 
 // A character a numeric reference may stand for.
@@ -68,6 +71,43 @@ bool IsDecodable(char32_t c) { return c != 0 && (c < 0xD800 || c > 0xDFFF) && c 
 // file is).
 bool IsLeftOutOfName(char32_t c) {
   return c <= 0x9F || (c >= 0x202A && c <= 0x202E) || (c >= 0x2066 && c <= 0x2069);
+}
+
+// Decodes the character references of `raw`, each once. With `repairBytes`,
+// a byte that is not part of a valid UTF-8 sequence becomes its
+// Windows-1252 character; without, every byte but a reference's stays.
+std::string DecodeReferences(std::string_view raw, bool repairBytes) {
+  // One pass, so that nothing is decoded twice. Runs of plain characters
+  // are copied whole.
+  std::string decoded;
+  decoded.reserve(raw.size());
+  std::size_t i = 0;
+  while (i < raw.size()) {
+    std::size_t run = i;
+    while (run < raw.size() && raw[run] != '&' && (!repairBytes || static_cast<unsigned char>(raw[run]) < 0x80)) {
+      ++run;
+    }
+    decoded.append(raw.substr(i, run - i));
+    i = run;
+    if (i == raw.size()) break;
+    if (raw[i] == '&') {
+      const auto reference = ReadReference(raw.substr(i));
+      if (reference && IsDecodable(reference->codePoint)) {
+        unicode::AppendUtf8(decoded, reference->codePoint);
+        i += reference->length;
+      } else {
+        decoded.push_back('&');
+        ++i;
+      }
+    } else if (const auto sequence = unicode::DecodeUtf8(raw.substr(i))) {
+      decoded.append(raw.substr(i, sequence->length));
+      i += sequence->length;
+    } else {
+      unicode::AppendUtf8(decoded, unicode::FromWindows1252(static_cast<unsigned char>(raw[i])));
+      ++i;
+    }
+  }
+  return decoded;
 }
 
 }  // namespace
@@ -105,42 +145,10 @@ EntryParts ReadEntry(std::string_view entry) {
     if (!href && EqualsIgnoreCase(name, "HREF")) href = value;
   }
   if (!href) return {};
-  return EntryParts{std::string(*href), std::string(entry.substr(i))};
+  return EntryParts{DecodeReferences(*href, false), std::string(entry.substr(i))};
 }
 
-std::string DecodeTitle(std::string_view rawTitle) {
-  // One pass, so that nothing is decoded twice. Runs of plain ASCII
-  // characters are copied whole.
-  std::string decoded;
-  decoded.reserve(rawTitle.size());
-  std::size_t i = 0;
-  while (i < rawTitle.size()) {
-    std::size_t run = i;
-    while (run < rawTitle.size() && static_cast<unsigned char>(rawTitle[run]) < 0x80 && rawTitle[run] != '&') {
-      ++run;
-    }
-    decoded.append(rawTitle.substr(i, run - i));
-    i = run;
-    if (i == rawTitle.size()) break;
-    if (rawTitle[i] == '&') {
-      const auto reference = ReadReference(rawTitle.substr(i));
-      if (reference && IsDecodable(reference->codePoint)) {
-        unicode::AppendUtf8(decoded, reference->codePoint);
-        i += reference->length;
-      } else {
-        decoded.push_back('&');
-        ++i;
-      }
-    } else if (const auto sequence = unicode::DecodeUtf8(rawTitle.substr(i))) {
-      decoded.append(rawTitle.substr(i, sequence->length));
-      i += sequence->length;
-    } else {
-      unicode::AppendUtf8(decoded, unicode::FromWindows1252(static_cast<unsigned char>(rawTitle[i])));
-      ++i;
-    }
-  }
-  return decoded;
-}
+std::string DecodeTitle(std::string_view rawTitle) { return DecodeReferences(rawTitle, true); }
 
 std::string ShortcutName(std::string_view title) {
   std::string name;

@@ -16,7 +16,7 @@ inline constexpr std::size_t kMaxUrlLength = 2083;
 inline constexpr std::size_t kMaxNameLength = 49;
 
 struct EntryParts {
-  std::string url;    // as it stands in the file
+  std::string url;    // with its character references decoded, as in titles; its bytes as they are
   std::string title;  // raw: the bytes and references as the browser wrote them
 };
 
@@ -24,7 +24,9 @@ struct EntryParts {
 // tag (at its "A HREF") and ends right before the "</A>" that closes it.
 // The URL is the value of the tag's HREF attribute: after "=", a value in
 // double quotes up to the closing double quote, in single quotes likewise,
-// or unquoted up to a blank or ">". The title is the text between the ">"
+// or unquoted up to a blank or ">", with its character references decoded
+// as DecodeTitle decodes them (Firefox writes "&amp;" and "&#39;" in it,
+// older versions a bare "&"). The title is the text between the ">"
 // that closes the start tag (one inside a quoted value does not) and the
 // end. When the tag does not close, or HREF has no value, both are empty.
 EntryParts ReadEntry(std::string_view entry);
@@ -34,8 +36,10 @@ EntryParts ReadEntry(std::string_view entry);
 // (a file saved in the ANSI code page). The references "&amp;", "&lt;",
 // "&gt;", "&quot;", "&#39;" and "&apos;" become their characters, and so
 // does a numeric one ("&#1058;", "&#x422;") whatever the script, except for
-// 0, surrogates and values above U+10FFFF, which stay as written. Each
-// reference is decoded once: "&amp;lt;" gives "&lt;".
+// 0, surrogates and values above U+10FFFF, which stay as written; 128 to
+// 159 stand for the Windows-1252 characters of those bytes ("&#150;" is
+// "–"), as in HTML. Each reference is decoded once: "&amp;lt;" gives "&lt;".
+// A "&" that starts no reference stays.
 std::string DecodeTitle(std::string_view rawTitle);
 
 // The name of the shortcut file for a title (UTF-8), without folder and

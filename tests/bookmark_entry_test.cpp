@@ -39,7 +39,9 @@ INSTANTIATE_TEST_SUITE_P(
         EntryCase{R"(A HREF=http://f.example/?a=1 ADD_DATE=2>F)", "http://f.example/?a=1", "F"},
         EntryCase{R"(A HREF=http://g.example/>G)", "http://g.example/", "G"},
         EntryCase{R"(A HREF = "http://h.example/" >H)", "http://h.example/", "H"},
-        EntryCase{R"(A HREF="http://i.example/?a=1&amp;b=2">I)", "http://i.example/?a=1&amp;b=2", "I"},
+        // References in the value are decoded once, as in titles; other bytes stay as they are.
+        EntryCase{"A HREF=\"http://i.example/?a=1&amp;b=2&c&#39;&amp;lt;\xFC\">I",
+                  "http://i.example/?a=1&b=2&c'&lt;\xFC", "I"},
         EntryCase{R"(A HREF="">leer)", "", "leer"},
         EntryCase{R"(A HREF="http://j.example/" TITLE="a > b">J > K)", "http://j.example/", "J > K"},
         // Malformed: the tag or the value never closes, or HREF has no value.
@@ -66,6 +68,8 @@ INSTANTIATE_TEST_SUITE_P(
         TitleCase{"&#252;ber &#xFC;ber &#XDC; &#8364; &#x4E2D;", "über über Ü € 中"},
         // 0, surrogates and values beyond Unicode stay as written.
         TitleCase{"&#0; &#xD800; &#57343; &#x110000; &#x10FFFF;", "&#0; &#xD800; &#57343; &#x110000; \U0010FFFF"},
+        // 128 to 159 are the Windows-1252 characters of those bytes; the five it leaves out stay controls.
+        TitleCase{"&#150;&#x80;&#159;&#129;", "–€Ÿ\u0081"},
         // Decoded once only: "&amp;lt;" is the text "&lt;".
         TitleCase{"&amp;lt; &amp;#252;", "&lt; &#252;"},
         // Unknown or unterminated references stay.
