@@ -1,11 +1,46 @@
 #include "conversion/conversion_run.h"
 
+#include <algorithm>
+#include <cstring>
+#include <optional>
+#include <string_view>
+
 #include "conversion/bookmark_scanner.h"
+#include "conversion/places_snapshot.h"
 #include "conversion/shortcut_writer.h"
 #include "system/dateiexistenz.h"
 
 namespace merkwandel::conversion {
 namespace {
+
+// The first bytes of every SQLite database file.
+constexpr std::string_view kDatabaseHead{"SQLite format 3\0", 16};
+
+// A file whose first bytes were read already: hands them out again first.
+class ReadAgain final : public platform::InputFile {
+ public:
+  explicit ReadAgain(platform::InputFile& file) : file_(file) {
+    while (head_.size() < kDatabaseHead.size()) {
+      char bytes[kDatabaseHead.size()];
+      const std::ptrdiff_t read = file_.Read(bytes, kDatabaseHead.size() - head_.size());
+      if (read <= 0) break;  // the file says so again when the head has been handed out
+      head_.append(bytes, static_cast<std::size_t>(read));
+    }
+  }
+  bool IsDatabase() const { return head_ == kDatabaseHead; }
+  std::ptrdiff_t Read(char* buffer, std::size_t capacity) override {
+    if (handedOut_ == head_.size()) return file_.Read(buffer, capacity);
+    const std::size_t count = std::min(capacity, head_.size() - handedOut_);
+    std::memcpy(buffer, head_.data() + handedOut_, count);
+    handedOut_ += count;
+    return static_cast<std::ptrdiff_t>(count);
+  }
+
+ private:
+  platform::InputFile& file_;
+  std::string head_;
+  std::size_t handedOut_ = 0;
+};
 
 using app::Control;
 using app::Field;
@@ -59,17 +94,28 @@ void RunConversion(app::Root& root) {
   if (!ui.PumpEvents()) return Unlock(root);
 
   {
-    auto bookmarkFile = files.OpenForReading(root.Text(Field::tHypertext));
-    if (!bookmarkFile) {
-      // It exists but can't be read: a folder, locked by another program, no access.
-      Unlock(root);
-      show(kNotFound, MessageIcon::kError);
-      return;
-    }
+    const std::string source = root.Text(Field::tHypertext);
+    auto bookmarkFile = files.OpenForReading(source);
+    std::optional<ReadAgain> file;
+    if (bookmarkFile) file.emplace(*bookmarkFile);
     ShortcutWriter writer(root);
-    BookmarkScanner scanner(root, writer);
-    if (scanner.ReadAll(*bookmarkFile) == BookmarkScanner::Outcome::kWindowClosing) {
-      return Unlock(root);
+    if (file && !file->IsDatabase()) {
+      BookmarkScanner scanner(root, writer);
+      if (scanner.ReadAll(*file) == BookmarkScanner::Outcome::kWindowClosing) return Unlock(root);
+    } else {
+      // A Firefox bookmark database, or a file that can't be opened for
+      // reading alone: held by another program (as Firefox holds its
+      // database while it runs), a folder, no access. A copy tells them apart.
+      file.reset();
+      bookmarkFile.reset();
+      switch (ConvertPlacesSnapshot(root, writer, source)) {
+        case SnapshotOutcome::kRead: break;
+        case SnapshotOutcome::kWindowClosing: return Unlock(root);
+        case SnapshotOutcome::kUnreadable:
+          Unlock(root);
+          show(kNotFound, MessageIcon::kError);
+          return;
+      }
     }
   }  // the bookmark file is closed here
 

@@ -1,10 +1,12 @@
 // The conversion run: what a click on "Starten" does, from the click to the
 // end. It checks the two paths, creates a missing target folder, locks the
-// input controls, reads the bookmark file and writes one shortcut per
-// bookmark, waits one second, counts the files in the target folder,
-// unlocks, reports the count and opens Explorer on the folder: the
-// explorer.exe of the Windows folder, never one found elsewhere (beside the
-// bookmark file, which the open dialog makes the current directory).
+// input controls, reads the bookmark file (an HTML export, or a Firefox
+// bookmark database when the file begins as every SQLite database does)
+// and writes one shortcut per bookmark, waits one second, counts the files
+// in the target folder, unlocks, reports the count and opens Explorer on
+// the folder: the explorer.exe of the Windows folder, never one found
+// elsewhere (beside the bookmark file, which the open dialog makes the
+// current directory).
 #pragma once
 
 #include <cstddef>

@@ -10,10 +10,12 @@
 #include <functional>
 #include <optional>
 #include <random>
+#include <utility>
 
 #include "conversion/conversion_run.h"
 #include "tests/allocation_limit.h"
 #include "tests/conversion_fixture.h"
+#include "tests/places_fixture.h"
 
 namespace merkwandel::testing {
 namespace {
@@ -39,6 +41,8 @@ class BadInputFixture : public ConversionFixture {
   std::string Shortcut(const std::string& url) { return "[InternetShortcut]\r\nURL=" + url + "\r\n"; }
   fs::path SourceHost() const { return Host("Lesezeichen/bookmarks.html"); }
   void WriteSource(const std::string& bytes) { WriteHostFile(SourceHost(), bytes); }
+  // A database as the bookmark file, whatever its name says.
+  void WriteDatabase(const std::string& sql) { Execute(OpenForWriting(SourceHost()).get(), sql); }
   std::string TwoBookmarks(const std::string& between = "") {
     std::vector<std::string> entries = {BookmarkLine("http://a.example/", "Eins"), between,
                                         BookmarkLine("http://b.example/", "Zwei")};
@@ -48,6 +52,8 @@ class BadInputFixture : public ConversionFixture {
   // The run gets at most `bytes` of memory beyond what is held when it starts.
   void LimitMemory(std::size_t bytes) { memoryLimit_ = bytes; }
   std::size_t memoryLimit_ = 0;
+  // Among the surroundings: what a run leaves among its temporary files.
+  const TemporaryFilesIn temporary_{Host("Temp")};
 
   std::string HostOf(const std::string& relative) const { return Host(relative); }
   platform::host::HostFileSystem& Files() { return files_; }
@@ -154,6 +160,22 @@ INSTANTIATE_TEST_SUITE_P(
               f.WriteSource(f.TwoBookmarks());
               f.Files().openFault = [](const std::string&) { return true; };
             },
+            {E(kNotFound)}, {}},
+        // Firefox holds its database open, letting others read it: a copy is read.
+        Row{"DatabaseHeldBySharingProgram",
+            [](auto& f) {
+              f.WriteDatabase(std::string(kPlacesSchema) + kPlacesRoots +
+                              "INSERT INTO moz_places (id, url) VALUES (1, 'http://a.example/');"
+                              "INSERT INTO moz_bookmarks (id, type, fk, parent, position, title) VALUES"
+                              " (10, 1, 1, 2, 0, 'Eins');");
+              f.Files().openFault = [refused = false](const std::string&) mutable {
+                return !std::exchange(refused, true);  // the run's own open, not the copy's
+              };
+            },
+            {I(1)}, {{"Eins.url", "[InternetShortcut]\r\nURL=http://a.example/\r\n"}}},
+        Row{"DatabaseOfAnotherProgram", [](auto& f) { f.WriteDatabase("CREATE TABLE cookies (name TEXT);"); },
+            {E(kNotFound)}, {}},
+        Row{"DamagedDatabase", [](auto& f) { f.WriteSource(std::string("SQLite format 3\0", 16) + GarbageBytes()); },
             {E(kNotFound)}, {}},
         Row{"ZeroBytes", [](auto& f) { f.WriteSource(""); }, {}, {}},
         Row{"BinaryGarbage", [](auto& f) { f.WriteSource(GarbageBytes()); }, {}, {}},

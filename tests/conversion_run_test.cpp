@@ -5,6 +5,7 @@
 
 #include "conversion/conversion_run.h"
 #include "tests/conversion_fixture.h"
+#include "tests/places_fixture.h"
 
 namespace merkwandel::testing {
 namespace {
@@ -214,20 +215,32 @@ int OpenDescriptors() {
 }
 
 TEST_F(ConversionRunTest, ClosingTheWindowEndsTheRunAtTheNextPump) {
-  for (std::size_t closeAt : {1u, 5u, 40u}) {
-    ui_.messages.clear();
-    ui_.startedProcesses.clear();
-    const std::size_t pumpsBefore = ui_.pumps;
-    ui_.onPump = [&] { return ui_.pumps - pumpsBefore < closeAt; };
-    const int descriptors = OpenDescriptors();
-    std::vector<std::string> entries;
-    for (int i = 0; i < 50; ++i) entries.push_back(BookmarkLine("http://a/", "A" + std::to_string(i)));
-    Convert(ExportFile(entries));
-    EXPECT_EQ(ui_.pumps - pumpsBefore, closeAt) << "no pump after the closing one";
-    EXPECT_TRUE(ui_.messages.empty());
-    EXPECT_TRUE(ui_.startedProcesses.empty());
-    EXPECT_EQ(OpenDescriptors(), descriptors) << "the bookmark file is closed";
+  const TemporaryFilesIn temporary(Host("Temp"));
+  std::vector<std::string> entries;
+  for (int i = 0; i < 50; ++i) entries.push_back(BookmarkLine("http://a/", "A" + std::to_string(i)));
+  WriteHostFile(Host("Lesezeichen/bookmarks.html"), ExportFile(entries));
+  // The same 50 in a Firefox bookmark database.
+  Execute(OpenForWriting(Host("Lesezeichen/places.sqlite")).get(),
+          std::string(kPlacesSchema) + kPlacesRoots +
+              "WITH RECURSIVE n(i) AS (SELECT 0 UNION ALL SELECT i + 1 FROM n WHERE i < 49)"
+              " INSERT INTO moz_bookmarks (id, type, fk, parent, position, title) SELECT i + 10, 1, 1, 2, i, 'A' || i"
+              " FROM n; INSERT INTO moz_places (id, url) VALUES (1, 'http://a/');");
+  for (const char* source : {kSource, "C:\\Lesezeichen\\places.sqlite"}) {
+    root_.SetText(Field::tHypertext, source);
+    for (std::size_t closeAt : {1u, 5u, 40u}) {
+      ui_.messages.clear();
+      ui_.startedProcesses.clear();
+      const std::size_t pumpsBefore = ui_.pumps;
+      ui_.onPump = [&] { return ui_.pumps - pumpsBefore < closeAt; };
+      const int descriptors = OpenDescriptors();
+      conversion::RunConversion(root_);
+      EXPECT_EQ(ui_.pumps - pumpsBefore, closeAt) << source << ": no pump after the closing one";
+      EXPECT_TRUE(ui_.messages.empty());
+      EXPECT_TRUE(ui_.startedProcesses.empty());
+      EXPECT_EQ(OpenDescriptors(), descriptors) << "the bookmark file is closed";
+    }
   }
+  EXPECT_TRUE(HostNames(Host("Temp")).empty());
 }
 
 TEST_F(ConversionRunTest, WaitsOneSecondBeforeCounting) {

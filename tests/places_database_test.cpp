@@ -1,55 +1,20 @@
 // The reader of Firefox bookmark databases: which bookmarks it hands over and
 // in what order, files it can't read, and the files beside a database.
 #include <gtest/gtest.h>
-#include <sqlite3.h>
 
 #include <filesystem>
-#include <memory>
 #include <utility>
 #include <vector>
 
 #include "conversion/places_database.h"
 #include "tests/host_fixture.h"
+#include "tests/places_fixture.h"
 
 namespace merkwandel::testing {
 namespace {
 
 using conversion::PlacesReadOutcome;
 using Bookmarks = std::vector<std::pair<std::string, std::string>>;  // URL, title
-
-// The two tables as the Firefox of 2025 creates them (schema version 86).
-constexpr char kSchema[] =
-    "CREATE TABLE moz_bookmarks (  id INTEGER PRIMARY KEY, type INTEGER, fk INTEGER DEFAULT NULL, parent "
-    "INTEGER, position INTEGER, title LONGVARCHAR, keyword_id INTEGER, folder_type TEXT, dateAdded INTEGER, "
-    "lastModified INTEGER, guid TEXT, syncStatus INTEGER NOT NULL DEFAULT 0, syncChangeCounter INTEGER NOT "
-    "NULL DEFAULT 1);"
-    "CREATE TABLE moz_places (   id INTEGER PRIMARY KEY, url LONGVARCHAR, title LONGVARCHAR, rev_host "
-    "LONGVARCHAR, visit_count INTEGER DEFAULT 0, hidden INTEGER DEFAULT 0 NOT NULL, typed INTEGER DEFAULT 0 "
-    "NOT NULL, frecency INTEGER DEFAULT -1 NOT NULL, last_visit_date INTEGER , guid TEXT, foreign_count "
-    "INTEGER DEFAULT 0 NOT NULL, url_hash INTEGER DEFAULT 0 NOT NULL , description TEXT, preview_image_url "
-    "TEXT, site_name TEXT, origin_id INTEGER REFERENCES moz_origins(id), recalc_frecency INTEGER NOT NULL "
-    "DEFAULT 0, alt_frecency INTEGER, recalc_alt_frecency INTEGER NOT NULL DEFAULT 0);";
-// The roots; ids and positions are not in the order the roots are read.
-constexpr char kRoots[] =
-    "INSERT INTO moz_bookmarks (id, type, parent, position, title, guid) VALUES"
-    " (1, 2, 0, 0, '', 'root________'), (2, 2, 1, 0, 'menu', 'menu________'),"
-    " (3, 2, 1, 1, 'unfiled', 'unfiled_____'), (4, 2, 1, 2, 'tags', 'tags________'),"
-    " (5, 2, 1, 3, 'toolbar', 'toolbar_____'), (6, 2, 1, 4, 'mobile', 'mobile______');";
-
-struct CloseDatabase {
-  void operator()(sqlite3* db) const { sqlite3_close(db); }
-};
-using Database = std::unique_ptr<sqlite3, CloseDatabase>;
-
-Database OpenForWriting(const std::string& path) {
-  sqlite3* db = nullptr;
-  sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
-  return Database(db);
-}
-
-void Execute(sqlite3* db, const std::string& sql) {
-  ASSERT_EQ(sqlite3_exec(db, sql.c_str(), nullptr, nullptr, nullptr), SQLITE_OK) << sqlite3_errmsg(db);
-}
 
 class PlacesDatabaseTest : public ::testing::Test {
  protected:
@@ -82,7 +47,7 @@ struct TreeCase {
 
 const TreeCase kTrees[] = {
     {"FirefoxOrderAndText",
-     std::string(kSchema) + kRoots +
+     std::string(kPlacesSchema) + kPlacesRoots +
          "INSERT INTO moz_places (id, url) VALUES (1, 'https://a.example/?x=1&y=2'),"
          " (2, 'place:sort=8&maxResults=10'), (3, 'https://c.example/'), (4, 'https://d.example/'),"
          " (5, 'https://e.example/'), (6, 'https://f.example/'), (7, 'https://g.example/'),"
@@ -126,13 +91,13 @@ const TreeCase kTrees[] = {
      {{"https://c.example/", "Menü"}, {"https://b.example/", "Leiste"}, {"https://a.example/", "Weitere"}}},
     // A damaged tree: the menu inside a folder of its own.
     {"MenuInsideItself",
-     std::string(kSchema) + kRoots +
+     std::string(kPlacesSchema) + kPlacesRoots +
          "INSERT INTO moz_places (id, url) VALUES (1, 'https://a.example/'), (2, 'https://b.example/');"
          "INSERT INTO moz_bookmarks (id, type, fk, parent, position, title) VALUES"
          " (10, 2, NULL, 2, 0, 'A'), (11, 1, 1, 10, 1, 'In A'), (12, 1, 2, 5, 0, 'Leiste');"
          "UPDATE moz_bookmarks SET parent = 10 WHERE id = 2;",
      {{"https://a.example/", "In A"}, {"https://b.example/", "Leiste"}}},
-    {"OnlyRoots", std::string(kSchema) + kRoots, {}},
+    {"OnlyRoots", std::string(kPlacesSchema) + kPlacesRoots, {}},
 };
 
 class PlacesTreeTest : public PlacesDatabaseTest, public ::testing::WithParamInterface<TreeCase> {};
@@ -201,7 +166,7 @@ const Damage kDamages[] = {
 class DamagedPlacesTest : public PlacesDatabaseTest, public ::testing::WithParamInterface<Damage> {};
 
 TEST_P(DamagedPlacesTest, IsUnreadableAndHandsOverNothing) {
-  Make(std::string(kSchema) + kRoots + kLargeMenu);
+  Make(std::string(kPlacesSchema) + kPlacesRoots + kLargeMenu);
   GetParam().make(path_);
   EXPECT_EQ(Read(), PlacesReadOutcome::kUnreadable);
   EXPECT_EQ(read_.size(), 0u);
@@ -212,7 +177,8 @@ INSTANTIATE_TEST_SUITE_P(Files, DamagedPlacesTest, ::testing::ValuesIn(kDamages)
 
 TEST_F(PlacesDatabaseTest, ReadsTheWalBesideTheFileAndChangesNeitherFile) {
   Database writer = OpenForWriting(path_);
-  Execute(writer.get(), std::string("PRAGMA journal_mode = WAL; PRAGMA wal_autocheckpoint = 0;") + kSchema + kRoots +
+  Execute(writer.get(), std::string("PRAGMA journal_mode = WAL; PRAGMA wal_autocheckpoint = 0;") + kPlacesSchema +
+                            kPlacesRoots +
                             "INSERT INTO moz_places (id, url) VALUES (1, 'https://a.example/');"
                             "INSERT INTO moz_bookmarks (id, type, fk, parent, position, title) VALUES"
                             " (10, 1, 1, 2, 0, 'Nur im WAL');");
@@ -231,7 +197,7 @@ TEST_F(PlacesDatabaseTest, RollsBackAJournalLeftByAnUnfinishedWrite) {
   // it, the journal what it replaced.
   const std::string original = temp_.path() + "/original.sqlite";
   Database writer = OpenForWriting(original);
-  Execute(writer.get(), std::string(kSchema) + kRoots +
+  Execute(writer.get(), std::string(kPlacesSchema) + kPlacesRoots +
                             "INSERT INTO moz_places (id, url) VALUES (5000, 'https://a.example/');"
                             "INSERT INTO moz_bookmarks (id, type, fk, parent, position, title) VALUES"
                             " (10, 1, 5000, 2, 0, 'Vorher');"

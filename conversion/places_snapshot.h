@@ -1,0 +1,27 @@
+// Converting a Firefox bookmark database (the profile's places.sqlite).
+// Firefox holds the file open while it runs, letting others read it, and
+// keeps its latest changes in "places.sqlite-wal" beside it; a write that
+// did not end leaves a "-journal". So the run reads a private snapshot: the
+// file and those beside it, copied into a new temporary folder that goes
+// again however the reading ends. Nothing of the profile is written, locked
+// or created.
+#pragma once
+
+#include <string>
+
+#include "app/root.h"
+#include "conversion/shortcut_writer.h"
+
+namespace merkwandel::conversion {
+
+enum class SnapshotOutcome {
+  kRead,           // every bookmark was handed to the writer, or memory ran out on the way
+  kUnreadable,     // not copied, or not a readable Firefox bookmark database: nothing written
+  kWindowClosing,  // an event pump reported that the window is closing
+};
+
+// Hands every bookmark of the database `path` to `writer`, in the order of
+// Firefox's own HTML export, and pumps events once after each.
+SnapshotOutcome ConvertPlacesSnapshot(app::Root& root, ShortcutWriter& writer, const std::string& path);
+
+}  // namespace merkwandel::conversion

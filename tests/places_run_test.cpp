@@ -1,0 +1,86 @@
+// A Firefox bookmark database through the run: the shortcuts of Firefox's
+// own HTML export of it, and the profile left as it was.
+#include <filesystem>
+
+#include "conversion/conversion_run.h"
+#include "tests/conversion_fixture.h"
+#include "tests/places_fixture.h"
+
+namespace merkwandel::testing {
+namespace {
+
+// What Firefox's export escapes, folders, a separator, a tag, NULL titles,
+// several scripts, a place: URL and one title in two folders.
+constexpr char kTree[] =
+    "INSERT INTO moz_places (id, url) VALUES (1, 'https://example.org/suche?q=a&lang=de&x=''1'''),"
+    " (2, 'place:sort=8&maxResults=10'), (3, 'https://tief.example/eins'), (4, 'https://leer.example/'),"
+    " (5, 'https://ru.example/'), (6, 'https://literal.example/'), (7, 'https://ja.example/'),"
+    " (8, 'https://toolbar.example/'), (9, 'https://tief.example/zwei'), (10, 'https://ar.example/');"
+    "INSERT INTO moz_bookmarks (id, type, fk, parent, position, title) VALUES"
+    " (10, 1, 1, 2, 0, 'Q&A: Fragen & Antworten <neu> \"zitiert\" ''einfach'''), (11, 3, NULL, 2, 1, NULL),"
+    " (12, 1, 2, 2, 2, 'Meistbesucht'), (13, 2, NULL, 2, 3, 'Reisen & Urlaub'),"
+    " (14, 1, 6, 2, 4, '&amp; steht da wörtlich'), (15, 1, 7, 2, 5, '東京 😀'),"
+    " (20, 1, 3, 13, 0, 'Gleicher Titel'), (21, 2, NULL, 13, 1, 'Unterordner'),"
+    " (22, 1, 4, 21, 0, NULL), (23, 1, 5, 21, 1, 'Закладка – Википедия'),"
+    " (30, 1, 8, 5, 0, 'Leiste'), (31, 2, NULL, 4, 0, 'lesen'), (32, 1, 1, 31, 0, NULL),"
+    " (40, 1, 9, 3, 0, 'Gleicher Titel'), (41, 1, 10, 3, 1, 'ويكيبيديا');";
+
+// The same tree as Firefox exports it.
+std::string FirefoxExport() {
+  const std::vector<std::string> lines = {
+      "<!DOCTYPE NETSCAPE-Bookmark-file-1>", "<TITLE>Bookmarks</TITLE>", "<H1>Bookmarks Menu</H1>", "",
+      "<DL><p>",
+      BookmarkLine("https://example.org/suche?q=a&amp;lang=de&amp;x=&#39;1&#39;",
+                   "Q&amp;A: Fragen &amp; Antworten &lt;neu&gt; &quot;zitiert&quot; &#39;einfach&#39;"),
+      "    <HR>" + BookmarkLine("place:sort=8&amp;maxResults=10", "Meistbesucht"),
+      "    <DT><H3 ADD_DATE=\"1700000100\" LAST_MODIFIED=\"1700000101\">Reisen &amp; Urlaub</H3>", "    <DL><p>",
+      BookmarkLine("https://tief.example/eins", "Gleicher Titel"),
+      "        <DT><H3 ADD_DATE=\"1700000102\" LAST_MODIFIED=\"1700000103\">Unterordner</H3>", "        <DL><p>",
+      BookmarkLine("https://leer.example/", ""), BookmarkLine("https://ru.example/", "Закладка – Википедия"),
+      "        </DL><p>", "    </DL><p>",
+      BookmarkLine("https://literal.example/", "&amp;amp; steht da wörtlich"),
+      BookmarkLine("https://ja.example/", "東京 😀"),
+      "    <DT><H3 ADD_DATE=\"1\" LAST_MODIFIED=\"2\" PERSONAL_TOOLBAR_FOLDER=\"true\">Bookmarks Toolbar</H3>",
+      "    <DL><p>", BookmarkLine("https://toolbar.example/", "Leiste"), "    </DL><p>",
+      "    <DT><H3 ADD_DATE=\"1\" LAST_MODIFIED=\"2\" UNFILED_BOOKMARKS_FOLDER=\"true\">Other Bookmarks</H3>",
+      "    <DL><p>", BookmarkLine("https://tief.example/zwei", "Gleicher Titel"),
+      BookmarkLine("https://ar.example/", "ويكيبيديا"), "    </DL><p>", "</DL>"};
+  std::string file;
+  for (const auto& line : lines) file += line + "\n";
+  return file;
+}
+
+class PlacesRunTest : public ConversionFixture {
+ protected:
+  std::map<std::string, std::string> ProfileFiles() const {
+    std::map<std::string, std::string> files;
+    for (const auto& name : HostNames(Host("Profil"))) files[name] = ReadHostFile(Host("Profil/" + name));
+    return files;
+  }
+};
+
+TEST_F(PlacesRunTest, GivesTheShortcutsOfFirefoxsExportAndLeavesTheProfileAsItWas) {
+  const TemporaryFilesIn temporary(Host("Temp"));
+  const auto fromExport = Convert(FirefoxExport());
+  std::filesystem::remove_all(Host("Favoriten"));
+  // Firefox running: the file held open, the bookmarks only in its "-wal".
+  MakeHostFolder(Host("Profil"));
+  const Database firefox = OpenForWriting(Host("Profil/places.sqlite"));
+  Execute(firefox.get(), std::string("PRAGMA journal_mode = WAL; PRAGMA wal_autocheckpoint = 0;") + kPlacesSchema +
+                             kPlacesRoots + kTree);
+  const auto profile = ProfileFiles();
+  root_.SetText(app::Field::tHypertext, Host("Profil/places.sqlite"));
+  conversion::RunConversion(root_);
+
+  const auto fromDatabase = TargetFiles();
+  EXPECT_EQ(fromDatabase, fromExport);
+  EXPECT_EQ(fromDatabase.size(), 8u);
+  EXPECT_EQ(fromDatabase.at("Gleicher Titel.url"), "[InternetShortcut]\r\nURL=https://tief.example/zwei\r\n");
+  EXPECT_EQ(ui_.messages.back().text, "Es wurden 8 Favoriten aus der Firefox Lesezeichendatei exportiert.    ");
+  EXPECT_EQ(ProfileFiles(), profile);
+  EXPECT_EQ(profile.size(), 3u);  // with the "-wal" and the "-shm" of a running Firefox
+  EXPECT_TRUE(HostNames(Host("Temp")).empty());
+}
+
+}  // namespace
+}  // namespace merkwandel::testing
