@@ -3,6 +3,7 @@
 #include <optional>
 #include <string>
 
+#include "system/dateiexistenz.h"
 #include "system/registry.h"
 
 namespace merkwandel::app {
@@ -36,11 +37,19 @@ void ProposeDefaultPaths(Root& root) {
   // The bookmark file of the last profile in DirLocal's order (sorted by
   // name); with no profile subfolder, the profiles folder itself. A profiles
   // folder that can't be listed (no Firefox for this user) proposes nothing.
+  // Firefox keeps its bookmarks in places.sqlite and writes a bookmarks.html
+  // only when asked to: the database is proposed when it is there and the
+  // export is not.
   if (const auto appData = ReadShellFolder(registry, "AppData")) {
     const std::string profiles = *appData + "\\Mozilla\\Firefox\\Profiles";
     if (root.DirLocal.SetPath(profiles + "\\")) {
-      const int last = root.DirLocal.ListCount() - 1;
-      root.SetText(Field::tHypertext, root.DirLocal.List(last) + "\\bookmarks.html");
+      const std::string profile = root.DirLocal.List(root.DirLocal.ListCount() - 1);
+      const std::string exported = profile + "\\bookmarks.html";
+      const std::string database = profile + "\\places.sqlite";
+      auto& files = root.Platform().Files();
+      const bool useDatabase =
+          !system_helpers::FileExists(files, exported) && system_helpers::FileExists(files, database);
+      root.SetText(Field::tHypertext, useDatabase ? database : exported);
       if (!ui.PumpEvents()) return;
     }
   }

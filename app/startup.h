@@ -1,10 +1,11 @@
 // The start-up: when the main window is loaded, before it is first shown, it
 // proposes the two paths a conversion run needs, worked out from the current
 // user's shell folders in the registry:
-//   tHypertext  the last Firefox profile's "bookmarks.html"
+//   tHypertext  the last Firefox profile's "bookmarks.html", or its
+//               "places.sqlite" when only that one is there
 //   tFavoriten  the "Importierte Dateien" folder inside the Favorites folder
-// A field that can't be worked out keeps its text. Nothing is checked or
-// created on disk, and no message is shown.
+// A field that can't be worked out keeps its text. Nothing is created on
+// disk, and no message is shown.
 #pragma once
 
 #include "app/root.h"

@@ -92,6 +92,7 @@ struct FieldCase {
   const char* dirLocal;   // the folder DirLocal shows afterwards
   const char* hypertext;  // nullptr: the design text stays
   const char* favoriten;
+  std::vector<std::string> hostFiles = {};  // made below drive C:'s folder
   friend void PrintTo(const FieldCase& c, std::ostream* os) { *os << c.name; }
 };
 
@@ -103,6 +104,7 @@ TEST_P(StartupFieldsTest, FillsWhatItCanWorkOut) {
   if (c.appData) Store("AppData", c.appData->type, c.appData->bytes);
   if (c.favorites) Store("Favorites", c.favorites->type, c.favorites->bytes);
   for (const auto& folder : c.hostFolders) MakeHostFolder(Host(folder));
+  for (const auto& file : c.hostFiles) WriteHostFile(Host(file), "");
 
   app::ProposeDefaultPaths(root_);
 
@@ -130,6 +132,13 @@ INSTANTIATE_TEST_SUITE_P(
         FieldCase{"NoProfileSubfolder", kAppDataText, kFavoritesText,
                   {"AD/Mozilla/Firefox/Profiles"},
                   kAd, "C:\\AD\\Mozilla\\Firefox\\Profiles\\bookmarks.html", kTarget},
+        // Firefox's bookmark database, when the profile has no export.
+        FieldCase{"OnlyTheDatabase", kAppDataText, kFavoritesText, {"AD/Mozilla/Firefox/Profiles/p"}, kAd,
+                  "C:\\AD\\Mozilla\\Firefox\\Profiles\\p\\places.sqlite", kTarget,
+                  {"AD/Mozilla/Firefox/Profiles/p/places.sqlite"}},
+        FieldCase{"DatabaseAndExport", kAppDataText, kFavoritesText, {"AD/Mozilla/Firefox/Profiles/p"}, kAd,
+                  kAdProfile, kTarget,
+                  {"AD/Mozilla/Firefox/Profiles/p/places.sqlite", "AD/Mozilla/Firefox/Profiles/p/bookmarks.html"}},
         FieldCase{"MissingProfilesFolder", kAppDataText, kFavoritesText, {"AD/Mozilla"},
                   kAd, nullptr, kTarget},
         FieldCase{"FolderNamesInAnyScript", Stored{1, Wide("C:\\Закладки Łódź\0"s)},
