@@ -10,7 +10,8 @@ namespace merkwandel::app {
 
 // The texts of the file choice.
 inline constexpr char kOpenDialogTitle[] = "Datei öffnen";
-inline constexpr char kBookmarkFilter[] = "Hypertextdokumente|*.htm; *.html|Alle Dateitypen|*.*";
+inline constexpr char kBookmarkFilter[] =
+    "Hypertextdokumente|*.htm; *.html|Firefox-Lesezeichendatenbank|places.sqlite|Alle Dateitypen|*.*";
 inline constexpr char kBookmarkDefaultExt[] = "htm";
 
 // A click on bHypertext: the open dialog, owned by the window, starting in

@@ -66,7 +66,8 @@ TEST_F(ChoosePathsTest, OpensTheDialogOwnedByTheWindowWithItsTexts) {
   EXPECT_EQ(record.title, "Datei öffnen");
   EXPECT_EQ(record.initialDir, "C:\\Daten\\Mozilla\\");
   EXPECT_EQ(record.filter,
-            "Hypertextdokumente\0*.htm; *.html\0Alle Dateitypen\0*.*\0\0"s);
+            "Hypertextdokumente\0*.htm; *.html\0Firefox-Lesezeichendatenbank\0places.sqlite\0"
+            "Alle Dateitypen\0*.*\0\0"s);
   EXPECT_EQ(record.defaultExt, "htm");
   EXPECT_EQ(record.flags, 0x1804u);
   EXPECT_EQ(record.file, std::string(260, '\0'));  // no initial file name

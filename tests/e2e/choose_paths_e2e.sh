@@ -4,8 +4,9 @@
 #
 # 1. bHypertext opens the open-file dialog titled "Datei öffnen" in the
 #    folder of the file named in tHypertext, or in the current directory
-#    when that names nothing; the file chosen there goes into tHypertext;
-#    Cancel changes nothing.
+#    when that names nothing, offering HTML files (chosen), Firefox's
+#    bookmark database and all files; the file chosen there goes into
+#    tHypertext; Cancel changes nothing.
 # 2. bFavoriten opens the shell's folder browser with its text; Cancel
 #    changes nothing; a drive gives its root, an ordinary folder its path.
 #
@@ -60,7 +61,9 @@ choose_file() {
   probe click bHypertext || fail "$case: no bHypertext"
   probe file-dialog "$title" 30 >"$out/file-dialog-$case.txt" || fail "$case: no dialog titled $title"
   check "$case: the dialog's title" "$(field "$out/file-dialog-$case.txt" title 2)" "$title"
-  check "$case: the file types" "$(field "$out/file-dialog-$case.txt" type 2)" "Hypertextdokumente"
+  check "$case: the file type" "$(field "$out/file-dialog-$case.txt" type 2)" "Hypertextdokumente"
+  check "$case: the file types offered" "$(field "$out/file-dialog-$case.txt" types 2)" \
+    "Hypertextdokumente|Firefox-Lesezeichendatenbank|Alle Dateitypen"
   check "$case: the dialog opens in" "$(field "$out/file-dialog-$case.txt" folder 2)" "$shown"
   screenshot "$out/file-dialog-$case.png"
   if [[ -n $name ]]; then

@@ -18,7 +18,8 @@
 //                                  message box TITLE, print the milliseconds in between
 //   probe dialogs                  list the program's visible dialog windows
 //   probe file-dialog TITLE [SECONDS]  wait for the open-file dialog TITLE, print
-//                                  its folder, file type and file name
+//                                  its folder, file type (and every one it lists)
+//                                  and file name
 //   probe file-choose TITLE NAME   type NAME as the file name and press Open;
 //                                  succeed when the dialog closes
 //   probe file-cancel TITLE        press Cancel in that dialog
@@ -461,7 +462,19 @@ std::string SelectedFolder(HWND tree) {
 int PrintFileDialog(HWND dialog) {
   Print(stdout, "title\t%s\n", TextOf(dialog).c_str());
   Print(stdout, "folder\t%s\n", FolderShown(dialog).c_str());
-  Print(stdout, "type\t%s\n", TextOf(GetDlgItem(dialog, kFileTypeList)).c_str());
+  const HWND types = GetDlgItem(dialog, kFileTypeList);
+  Print(stdout, "type\t%s\n", TextOf(types).c_str());
+  // Every entry of the list, in its order (CB_GETLBTEXT works across processes).
+  std::string all;
+  const LRESULT count = SendMessageW(types, CB_GETCOUNT, 0, 0);
+  for (LRESULT i = 0; i < count; ++i) {
+    std::wstring text(static_cast<std::size_t>(std::max<LRESULT>(SendMessageW(types, CB_GETLBTEXTLEN, i, 0), 0)) + 1,
+                      L'\0');
+    const LRESULT read = SendMessageW(types, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(text.data()));
+    text.resize(static_cast<std::size_t>(read > 0 ? read : 0));
+    all += (i == 0 ? "" : "|") + Utf8(text);
+  }
+  Print(stdout, "types\t%s\n", all.c_str());
   Print(stdout, "name\t%s\n", TextOf(GetDlgItem(dialog, kFileNameField)).c_str());
   return 0;
 }
