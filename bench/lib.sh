@@ -52,14 +52,17 @@ prepare_targets() {
   chattr +T "$targets" 2>/dev/null || true
 }
 
-data_file() {  # kind size -> generates once, prints the path stem
-  local stem="$work/data/$1-$2-$seed"
-  if [[ ! -s $stem.html || ! -s $stem.tsv ]]; then
-    "$generate" "$1" "$2" "$stem.html" "$stem.tsv" "$seed"
+data_file() {  # kind size -> generates once, prints the path stem (bookmark_file gives the file)
+  local stem="$work/data/$1-$2-$seed" ext=html
+  [[ $1 == places ]] && ext=sqlite
+  if [[ ! -s $stem.$ext || ! -s $stem.tsv ]]; then
+    "$generate" "$1" "$2" "$stem.$ext" "$stem.tsv" "$seed"
   fi
-  cat "$stem.html" >/dev/null  # in the page cache, as a file just exported is
+  cat "$stem.$ext" >/dev/null  # in the page cache, as a file just exported is
   echo "$stem"
 }
+# The bookmark file of a stem: a Firefox bookmark database (places) or an HTML file.
+bookmark_file() { if [[ -e $1.sqlite ]]; then echo "$1.sqlite"; else echo "$1.html"; fi; }
 
 probe_once() {  # folder -> seconds for the probe's writes
   measured wall "$("$floor" "$work/data/probe.tsv" "$1")"
