@@ -23,7 +23,7 @@ class ReadAgain final : public platform::InputFile {
     while (head_.size() < kDatabaseHead.size()) {
       char bytes[kDatabaseHead.size()];
       const std::ptrdiff_t read = file_.Read(bytes, kDatabaseHead.size() - head_.size());
-      if (read <= 0) break;  // the file says so again when the head has been handed out
+      if (read <= 0) break;  // the end, or a failure: the file says it again after the head
       head_.append(bytes, static_cast<std::size_t>(read));
     }
   }

@@ -103,6 +103,7 @@ kill "$holder" 2>/dev/null || true
 wait "$holder" 2>/dev/null || true
 check "the profile: the database unchanged, nothing beside it" "$(md5sum "$database"; ls "$profile")" \
   "$before"$'\n'"places.sqlite"
+check "no copy left among the temporary files" "$(find "$WINEPREFIX/drive_c/users" -iname 'merkwandel-*')" ""
 
 probe close
 probe wait-gone 10 || fail "the window does not close"
