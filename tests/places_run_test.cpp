@@ -25,29 +25,18 @@ constexpr char kTree[] =
     " (30, 1, 8, 5, 0, 'Leiste'), (31, 2, NULL, 4, 0, 'lesen'), (32, 1, 1, 31, 0, NULL),"
     " (40, 1, 9, 3, 0, 'Gleicher Titel'), (41, 1, 10, 3, 1, 'ويكيبيديا');";
 
-// The same tree as Firefox exports it.
+// The same tree as Firefox exports it (its folders' lines left out).
 std::string FirefoxExport() {
-  const std::vector<std::string> lines = {
-      "<!DOCTYPE NETSCAPE-Bookmark-file-1>", "<TITLE>Bookmarks</TITLE>", "<H1>Bookmarks Menu</H1>", "",
-      "<DL><p>",
-      BookmarkLine("https://example.org/suche?q=a&amp;lang=de&amp;x=&#39;1&#39;",
-                   "Q&amp;A: Fragen &amp; Antworten &lt;neu&gt; &quot;zitiert&quot; &#39;einfach&#39;"),
-      "    <HR>" + BookmarkLine("place:sort=8&amp;maxResults=10", "Meistbesucht"),
-      "    <DT><H3 ADD_DATE=\"1700000100\" LAST_MODIFIED=\"1700000101\">Reisen &amp; Urlaub</H3>", "    <DL><p>",
-      BookmarkLine("https://tief.example/eins", "Gleicher Titel"),
-      "        <DT><H3 ADD_DATE=\"1700000102\" LAST_MODIFIED=\"1700000103\">Unterordner</H3>", "        <DL><p>",
-      BookmarkLine("https://leer.example/", ""), BookmarkLine("https://ru.example/", "Закладка – Википедия"),
-      "        </DL><p>", "    </DL><p>",
-      BookmarkLine("https://literal.example/", "&amp;amp; steht da wörtlich"),
-      BookmarkLine("https://ja.example/", "東京 😀"),
-      "    <DT><H3 ADD_DATE=\"1\" LAST_MODIFIED=\"2\" PERSONAL_TOOLBAR_FOLDER=\"true\">Bookmarks Toolbar</H3>",
-      "    <DL><p>", BookmarkLine("https://toolbar.example/", "Leiste"), "    </DL><p>",
-      "    <DT><H3 ADD_DATE=\"1\" LAST_MODIFIED=\"2\" UNFILED_BOOKMARKS_FOLDER=\"true\">Other Bookmarks</H3>",
-      "    <DL><p>", BookmarkLine("https://tief.example/zwei", "Gleicher Titel"),
-      BookmarkLine("https://ar.example/", "ويكيبيديا"), "    </DL><p>", "</DL>"};
-  std::string file;
-  for (const auto& line : lines) file += line + "\n";
-  return file;
+  return ExportFile({BookmarkLine("https://example.org/suche?q=a&amp;lang=de&amp;x=&#39;1&#39;",
+                                  "Q&amp;A: Fragen &amp; Antworten &lt;neu&gt; &quot;zitiert&quot; &#39;einfach&#39;"),
+                     "    <HR>" + BookmarkLine("place:sort=8&amp;maxResults=10", "Meistbesucht"),
+                     BookmarkLine("https://tief.example/eins", "Gleicher Titel"),
+                     BookmarkLine("https://leer.example/", ""),
+                     BookmarkLine("https://ru.example/", "Закладка – Википедия"),
+                     BookmarkLine("https://literal.example/", "&amp;amp; steht da wörtlich"),
+                     BookmarkLine("https://ja.example/", "東京 😀"), BookmarkLine("https://toolbar.example/", "Leiste"),
+                     BookmarkLine("https://tief.example/zwei", "Gleicher Titel"),
+                     BookmarkLine("https://ar.example/", "ويكيبيديا")});
 }
 
 class PlacesRunTest : public ConversionFixture {
