@@ -29,8 +29,9 @@ bool ShortcutWriter::Write(const std::string& folder, std::string_view url, std:
   // A line end in the URL would begin a line of its own in the file (a
   // reference such as "&#10;", a database's text); a browser leaves them out
   // of a link as well.
+  // (Two searches: find_first_of would search its set once per character.)
   std::string withoutLineEnds;
-  if (url.find_first_of("\r\n") != std::string_view::npos) {
+  if (url.find('\r') != std::string_view::npos || url.find('\n') != std::string_view::npos) {
     for (char c : url) {
       if (c != '\r' && c != '\n') withoutLineEnds.push_back(c);
     }

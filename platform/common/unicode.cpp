@@ -147,6 +147,11 @@ std::size_t Utf16Length(std::string_view utf8) {
   std::size_t units = 0;
   std::size_t i = 0;
   while (i < utf8.size()) {
+    if (IsAscii(utf8[i])) {  // one unit each, the usual case
+      ++units;
+      ++i;
+      continue;
+    }
     const auto sequence = DecodeUtf8(utf8.substr(i));
     units += sequence && sequence->codePoint >= 0x10000 ? 2 : 1;
     i += sequence ? sequence->length : 1;
@@ -167,9 +172,14 @@ char32_t ToUpper(char32_t c) {
 }
 
 std::string UpperCaseKey(std::string_view utf8) {
-  std::string key;
-  key.reserve(utf8.size());
+  std::string key(utf8);
   std::size_t i = 0;
+  // ASCII letters in place; from the first other character on, rebuilt.
+  for (; i < key.size() && IsAscii(key[i]); ++i) {
+    if (key[i] >= 'a' && key[i] <= 'z') key[i] = static_cast<char>(key[i] - 0x20);
+  }
+  if (i == key.size()) return key;
+  key.resize(i);
   while (i < utf8.size()) {
     const char c = utf8[i];
     if (IsAscii(c)) {
