@@ -21,6 +21,9 @@ constexpr char kProfiles[] =
 constexpr char kHostProfiles[] =
     "Dokumente und Einstellungen/Benutzer/Anwendungsdaten/Mozilla/Firefox/Profiles";
 constexpr char kFavorites[] = "C:\\Dokumente und Einstellungen\\Benutzer\\Favoriten";
+// The fields' texts before the start-up.
+constexpr char kDesignHypertext[] = "E:\\Eigene Dateien\\Vollständige Lesezeichen (Mozilla Firefox) 6.html";
+constexpr char kDesignFavoriten[] = "D:\\Eigene Dateien\\Arbeitsoberfläche\\Favoriten";
 
 // Text data as the registry holds it (UTF-16LE), from UTF-8.
 std::string Wide(const std::string& text) { return platform::host::HostRegistry::Utf16Bytes(text); }
@@ -57,7 +60,7 @@ TEST_F(StartupTest, ProposesTheProfilesBookmarkFileAndTheImportFolder) {
   EXPECT_EQ(root_.Text(Field::tHypertext), bookmarks);
   EXPECT_EQ(root_.Text(Field::tFavoriten), target);
   // One pump after each field, AppData read first.
-  EXPECT_EQ(textsAtPumps, (std::vector<std::string>{bookmarks + "|" + app::kDesignFavoriten,
+  EXPECT_EQ(textsAtPumps, (std::vector<std::string>{bookmarks + "|" + kDesignFavoriten,
                                                      bookmarks + "|" + target}));
   ASSERT_EQ(registry_.calls.size(), 8u);
   EXPECT_EQ(registry_.calls[1], "query AppData size 0 -> 0");
@@ -74,7 +77,7 @@ TEST_F(StartupTest, StopsWhenTheWindowIsClosing) {
   app::ProposeDefaultPaths(root_);
 
   EXPECT_EQ(root_.Text(Field::tHypertext), kProfiles + "\\x1y2.default\\bookmarks.html"s);
-  EXPECT_EQ(root_.Text(Field::tFavoriten), app::kDesignFavoriten);
+  EXPECT_EQ(root_.Text(Field::tFavoriten), kDesignFavoriten);
   EXPECT_EQ(ui_.pumps, 1u);
   ExpectNothingLeftBehind();
 }
@@ -109,8 +112,8 @@ TEST_P(StartupFieldsTest, FillsWhatItCanWorkOut) {
   app::ProposeDefaultPaths(root_);
 
   EXPECT_EQ(root_.DirLocal.Path(), c.dirLocal);
-  EXPECT_EQ(root_.Text(Field::tHypertext), c.hypertext ? c.hypertext : app::kDesignHypertext);
-  EXPECT_EQ(root_.Text(Field::tFavoriten), c.favoriten ? c.favoriten : app::kDesignFavoriten);
+  EXPECT_EQ(root_.Text(Field::tHypertext), c.hypertext ? c.hypertext : kDesignHypertext);
+  EXPECT_EQ(root_.Text(Field::tFavoriten), c.favoriten ? c.favoriten : kDesignFavoriten);
   EXPECT_EQ(ui_.pumps, (c.hypertext ? 1u : 0u) + (c.favoriten ? 1u : 0u));
   ExpectNothingLeftBehind();
 }
