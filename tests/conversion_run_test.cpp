@@ -1,6 +1,5 @@
 // The run around the reading: checks, messages, the locked window, the
 // count, Explorer, faults and closing the window.
-#include <dirent.h>
 #include <sys/stat.h>
 
 #include "conversion/conversion_run.h"
@@ -98,25 +97,6 @@ INSTANTIATE_TEST_SUITE_P(
         MissingCase{"SourceIsFolderWithBackslash", "C:\\Lesezeichen\\", "C:\\Favoriten", false, nullptr}),
     [](const auto& param) { return std::string(param.param.name); });
 
-TEST_F(ConversionRunTest, LocksTheWindowWhileReading) {
-  std::vector<std::pair<bool, MousePointer>> during;
-  ui_.onPump = [&] {
-    during.emplace_back(NoneEnabled(), ui_.pointer);
-    return true;
-  };
-  Convert(ExportFile({BookmarkLine("http://a/", "A")}));
-  ASSERT_GT(during.size(), 10u);
-  // Every pump up to the listing of the folder sees the locked window.
-  const std::size_t locked = during.size() - 2;
-  for (std::size_t i = 0; i < locked; ++i) {
-    EXPECT_TRUE(during[i].first) << i;
-    EXPECT_EQ(during[i].second, MousePointer::kHourglass) << i;
-  }
-  EXPECT_TRUE(during.back().first == false);
-  ExpectIdle();
-  EXPECT_EQ(ui_.pointerChanges, (std::vector<MousePointer>{MousePointer::kHourglass, MousePointer::kDefault}));
-}
-
 TEST_F(ConversionRunTest, ReportsEveryFileOfTheFolderThenStartsExplorer) {
   WriteHostFile(Host("Favoriten/.versteckt"), "");
   WriteHostFile(Host("Favoriten/alt.url"), "");
@@ -203,44 +183,6 @@ TEST_F(ConversionRunTest, AShortcutThatCannotBeWrittenIsLeftOut) {
   EXPECT_EQ(written.at("Fest.url"), "alt");
   EXPECT_EQ(written.count("Frei.url"), 1u);
   EXPECT_EQ(ui_.messages.back().text, "Es wurden 2 Favoriten aus der Firefox Lesezeichendatei exportiert.    ");
-}
-
-int OpenDescriptors() {
-  int count = 0;
-  if (DIR* dir = ::opendir("/proc/self/fd")) {
-    while (::readdir(dir) != nullptr) ++count;
-    ::closedir(dir);
-  }
-  return count;
-}
-
-TEST_F(ConversionRunTest, ClosingTheWindowEndsTheRunAtTheNextPump) {
-  const TemporaryFilesIn temporary(Host("Temp"));
-  std::vector<std::string> entries;
-  for (int i = 0; i < 50; ++i) entries.push_back(BookmarkLine("http://a/", "A" + std::to_string(i)));
-  WriteHostFile(Host("Lesezeichen/bookmarks.html"), ExportFile(entries));
-  // The same 50 in a Firefox bookmark database.
-  Execute(OpenForWriting(Host("Lesezeichen/places.sqlite")).get(),
-          std::string(kPlacesSchema) + kPlacesRoots +
-              "WITH RECURSIVE n(i) AS (SELECT 0 UNION ALL SELECT i + 1 FROM n WHERE i < 49)"
-              " INSERT INTO moz_bookmarks (id, type, fk, parent, position, title) SELECT i + 10, 1, 1, 2, i, 'A' || i"
-              " FROM n; INSERT INTO moz_places (id, url) VALUES (1, 'http://a/');");
-  for (const char* source : {kSource, "C:\\Lesezeichen\\places.sqlite"}) {
-    root_.SetText(Field::tHypertext, source);
-    for (std::size_t closeAt : {1u, 5u, 40u}) {
-      ui_.messages.clear();
-      ui_.startedProcesses.clear();
-      const std::size_t pumpsBefore = ui_.pumps;
-      ui_.onPump = [&] { return ui_.pumps - pumpsBefore < closeAt; };
-      const int descriptors = OpenDescriptors();
-      conversion::RunConversion(root_);
-      EXPECT_EQ(ui_.pumps - pumpsBefore, closeAt) << source << ": no pump after the closing one";
-      EXPECT_TRUE(ui_.messages.empty());
-      EXPECT_TRUE(ui_.startedProcesses.empty());
-      EXPECT_EQ(OpenDescriptors(), descriptors) << "the bookmark file is closed";
-    }
-  }
-  EXPECT_TRUE(HostNames(Host("Temp")).empty());
 }
 
 TEST_F(ConversionRunTest, WaitsOneSecondBeforeCounting) {
