@@ -1,5 +1,7 @@
-// Whatever file the user points at and whatever the disk does, the run ends
-// idle, writes nothing outside the target folder and loses no file that
+// The conversion run, whatever file the user points at and whatever the
+// disk does: the messages, each shown with the window idle and titled
+// " Merkwandel"; Explorer on the target folder after the report; the run
+// ends idle, writes nothing outside the target folder and loses no file that
 // was there. Each row: the input or fault, what the user sees, what is on
 // disk afterwards.
 #include <fcntl.h>
@@ -38,7 +40,6 @@ class BadInputFixture : public ConversionFixture {
     }
     return seen;
   }
-  std::string Shortcut(const std::string& url) { return "[InternetShortcut]\r\nURL=" + url + "\r\n"; }
   fs::path SourceHost() const { return Host("Lesezeichen/bookmarks.html"); }
   void WriteSource(const std::string& bytes) { WriteHostFile(SourceHost(), bytes); }
   // A database as the bookmark file, whatever its name says.
@@ -67,12 +68,15 @@ struct Row {
   std::function<void(BadInputFixture&)> setUp;
   // The messages, as "w:", "e:" or "i:" + text.
   std::vector<std::string> seen;
-  // The target folder's files afterwards (name -> content, "*" for any).
+  // The target folder's files afterwards (name -> content, "*" for any,
+  // "<folder>" for a folder); kNoFolder when there is no such folder.
   std::map<std::string, std::string> onDisk;
   // Instead of the two above, for rows whose outcome is a range.
   std::function<void(const std::vector<std::string>& seen, const std::map<std::string, std::string>& onDisk)>
       check = nullptr;
+  friend void PrintTo(const Row& row, std::ostream* os) { *os << row.name; }
 };
+const std::map<std::string, std::string> kNoFolder = {{"<no folder>", ""}};
 
 std::string W(const std::string& t) { return "w:" + t; }
 std::string E(const std::string& t) { return "e:" + t; }
@@ -88,22 +92,33 @@ TEST_P(BadInputTest, EndsIdleAndLeavesTheRestAlone) {
   WriteHostFile(Host("Andere/bookmarks.html"), TwoBookmarks());
   GetParam().setUp(*this);
   const auto before = Surroundings();
+  std::string folder = root_.Text(app::Field::tFavoriten);
+  if (!folder.ends_with('\\')) folder += '\\';
 
+  // Each message as it is shown, with what is amiss at that moment.
+  std::vector<std::string> seen;
+  ui_.onMessage = [&](const platform::host::ShownMessage& m) {
+    int enabled = 0;
+    for (app::Control control : app::kInputControls) enabled += root_.Enabled(control);
+    seen.push_back(std::string(m.icon == MessageIcon::kWarning ? "w:" : m.icon == MessageIcon::kError ? "e:" : "i:") +
+                   (m.title == " Merkwandel" ? "" : "[title " + m.title + "] ") +
+                   (enabled == 5 && ui_.pointer == platform::MousePointer::kDefault ? "" : "[locked] ") +
+                   (ui_.startedProcesses.empty() ? "" : "[after Explorer] ") + m.text);
+  };
   {
     std::optional<AllocationLimit> limit;  // for the run alone, however it ends
     if (memoryLimit_ != 0) limit.emplace(memoryLimit_);
     conversion::RunConversion(root_);
   }
 
-  std::vector<std::string> seen;
-  for (const auto& m : ui_.messages) {
-    seen.push_back(std::string(m.icon == MessageIcon::kWarning ? "w:" : m.icon == MessageIcon::kError ? "e:" : "i:") +
-                   m.text);
-  }
   // What the folder named in the target field holds afterwards.
-  std::map<std::string, std::string> target;
-  if (const auto folder = files_.HostPath(root_.Text(app::Field::tFavoriten)); folder && fs::is_directory(*folder)) {
-    for (const auto& name : HostNames(*folder)) target[name] = ReadHostFile(*folder + "/" + name);
+  std::map<std::string, std::string> target = kNoFolder;
+  if (const auto host = files_.HostPath(root_.Text(app::Field::tFavoriten)); host && fs::is_directory(*host)) {
+    target.clear();
+    for (const auto& name : HostNames(*host)) {
+      const auto path = *host + "/" + name;
+      target[name] = fs::is_directory(path) ? "<folder>" : ReadHostFile(path);
+    }
   }
   for (const auto& [name, content] : GetParam().onDisk) {
     if (content == "*" && target.count(name)) target[name] = "*";
@@ -113,8 +128,14 @@ TEST_P(BadInputTest, EndsIdleAndLeavesTheRestAlone) {
   } else {
     EXPECT_EQ(seen, GetParam().seen);
     EXPECT_EQ(target, GetParam().onDisk);
-    EXPECT_EQ(ui_.startedProcesses.size(), seen.empty() || seen.back()[0] != 'i' ? 0u : 1u);
   }
+  // The Windows folder's Explorer by its full path, never one found in the
+  // current directory, after a report; the folder unquoted.
+  std::vector<platform::host::StartedProcess> explorer;
+  if (!seen.empty() && seen.back()[0] == 'i' && !ui_.windowsFolder.empty()) {
+    explorer.push_back({"C:\\Windows\\explorer.exe", "Explorer.exe " + folder});
+  }
+  EXPECT_EQ(ui_.startedProcesses, explorer);
   EXPECT_EQ(Surroundings(), before);
   for (app::Control control : app::kInputControls) EXPECT_TRUE(root_.Enabled(control));
   EXPECT_EQ(ui_.pointer, platform::MousePointer::kDefault);
@@ -154,6 +175,13 @@ INSTANTIATE_TEST_SUITE_P(
         Row{"MatchingWildcard", [](auto& f) { f.RootState().SetText(app::Field::tHypertext, "C:\\Andere\\*.html"); },
             {E(kNotFound)}, {}},
         Row{"MissingDrive", [](auto& f) { f.RootState().SetText(app::Field::tHypertext, "Q:\\bookmarks.html"); },
+            {E(kNotFound)}, {}},
+        // The missing target folder is made all the same.
+        Row{"MissingWhileTheTargetIsMade",
+            [](auto& f) {
+              f.RootState().SetText(app::Field::tHypertext, "C:\\fehlt.html");
+              f.RootState().SetText(app::Field::tFavoriten, "C:\\Favoriten\\Neu\\Import");
+            },
             {E(kNotFound)}, {}},
         Row{"Locked",
             [](auto& f) {
@@ -208,6 +236,14 @@ INSTANTIATE_TEST_SUITE_P(
               f.LimitMemory(1 << 20);
             },
             {I(1)}, {{"Eins.url", "*"}}},
+        Row{"ReadErrorPartWay",
+            [](auto& f) {
+              f.WriteSource(BookmarkLine("http://a/", "Vorher") + "\n" + BookmarkLine("http://b/", "Nachher") + "\n");
+              f.Files().readFault = [](const std::string&) {
+                return std::optional<std::size_t>(BookmarkLine("http://a/", "Vorher").size() + 1);
+              };
+            },
+            {I(1)}, {{"Vorher.url", "[InternetShortcut]\r\nURL=http://a/\r\n"}}},
         Row{"DeletedWhileRead",
             [](auto& f) {
               f.WriteSource(f.TwoBookmarks());
@@ -246,7 +282,22 @@ INSTANTIATE_TEST_SUITE_P(
         Row{"MissingWithMissingParents",
             [](auto& f) {
               f.WriteSource(f.TwoBookmarks());
-              f.RootState().SetText(app::Field::tFavoriten, "C:\\Favoriten\\Neu\\Import");
+              f.RootState().SetText(app::Field::tFavoriten, "C:\\Favoriten\\Neu\\Importierte Dateien\\");
+            },
+            {I(2)}, {{"Eins.url", "*"}, {"Zwei.url", "*"}}},
+        // Every file of the folder counts, hidden ones too; folders don't.
+        Row{"FilesAlreadyThere",
+            [](auto& f) {
+              f.WriteSource(f.TwoBookmarks());
+              WriteHostFile(f.HostOf("Favoriten/.versteckt"), "");
+              WriteHostFile(f.HostOf("Favoriten/alt.url"), "");
+              MakeHostFolder(f.HostOf("Favoriten/Unterordner"));
+            },
+            {I(4)}, {{".versteckt", ""}, {"alt.url", ""}, {"Eins.url", "*"}, {"Zwei.url", "*"}, {"Unterordner", "<folder>"}}},
+        Row{"WithoutTheWindowsFolder",
+            [](auto& f) {
+              f.WriteSource(f.TwoBookmarks());
+              f.Ui().windowsFolder = "";
             },
             {I(2)}, {{"Eins.url", "*"}, {"Zwei.url", "*"}}},
         Row{"OnMissingDrive",
@@ -254,19 +305,19 @@ INSTANTIATE_TEST_SUITE_P(
               f.WriteSource(f.TwoBookmarks());
               f.RootState().SetText(app::Field::tFavoriten, "Q:\\Favoriten");
             },
-            {W(kNotCreated), E(kNotFound)}, {}},
+            {W(kNotCreated), E(kNotFound)}, kNoFolder},
         Row{"NamesAFile",
             [](auto& f) {
               f.WriteSource(f.TwoBookmarks());
               f.RootState().SetText(app::Field::tFavoriten, "C:\\Daneben.url");
             },
-            {E(kNotFound)}, {}},
+            {E(kNotFound)}, kNoFolder},
         Row{"LongerThanMaxPath",
             [](auto& f) {
               f.WriteSource(f.TwoBookmarks());
               f.RootState().SetText(app::Field::tFavoriten, "C:\\Favoriten\\" + std::string(250, 'x'));
             },
-            {W(kNotCreated), E(kNotFound)}, {}},
+            {W(kNotCreated), E(kNotFound)}, kNoFolder},
         Row{"CannotBeWritten",
             [](auto& f) {
               f.WriteSource(f.TwoBookmarks());
