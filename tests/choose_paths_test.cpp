@@ -1,10 +1,7 @@
 // The two "..." handlers on real folders: the dialog the file choice shows
 // and where it opens, what a choice or a cancel does to the fields, and the
 // folder browser's call.
-#include <unistd.h>
-
-#include <climits>
-#include <stdexcept>
+#include <filesystem>
 #include <string>
 
 #include "app/choose_paths.h"
@@ -19,20 +16,10 @@ using app::Field;
 using platform::host::HostCommonDialogs;
 
 // Makes a host folder the process's current directory while it lives.
-class CurrentDirectory {
- public:
-  explicit CurrentDirectory(const std::string& hostFolder) {
-    if (::getcwd(before_, sizeof before_) == nullptr) throw std::runtime_error("getcwd failed");
-    if (::chdir(hostFolder.c_str()) != 0) throw std::runtime_error("chdir failed");
-  }
-  ~CurrentDirectory() {
-    if (::chdir(before_) != 0) std::abort();
-  }
-  CurrentDirectory(const CurrentDirectory&) = delete;
-  CurrentDirectory& operator=(const CurrentDirectory&) = delete;
-
- private:
-  char before_[PATH_MAX];
+struct CurrentDirectory {
+  explicit CurrentDirectory(const std::string& hostFolder) { std::filesystem::current_path(hostFolder); }
+  ~CurrentDirectory() { std::filesystem::current_path(before); }
+  const std::filesystem::path before = std::filesystem::current_path();
 };
 
 // A window state with a handle, as the real window has.

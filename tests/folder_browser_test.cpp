@@ -19,32 +19,30 @@ namespace {
 using platform::host::HostShellFolderState;
 using Items = std::map<std::string, std::optional<std::string>>;
 
-// What the chosen folder's own item (Self) answers.
-struct SelfItem {
-  bool exists = false;               // false: Self gives nothing
-  std::optional<std::string> path;   // nothing: its Path fails
-};
-const SelfItem kNoSelf{};
-SelfItem SelfAt(std::string path) { return {true, std::move(path)}; }
-const SelfItem kSelfWithoutPath{true, std::nullopt};
+using Path = std::optional<std::string>;  // nothing: asking for it fails
+// What the chosen folder's own item (Self) gives; nothing: there is no such item.
+using SelfItem = std::optional<Path>;
+SelfItem SelfAt(std::string path) { return Path(std::move(path)); }
+const SelfItem kSelfWithoutPath = Path();
 
-std::shared_ptr<HostShellFolderState> WithSelf(std::shared_ptr<HostShellFolderState> folder,
-                                               const SelfItem& self) {
-  folder->hasSelf = self.exists;
-  folder->selfPath = self.path;
-  return folder;
-}
-
-// A chosen folder shown as `title` whose parent lists `items`.
-std::shared_ptr<HostShellFolderState> Chosen(std::optional<std::string> title, Items items,
-                                             const SelfItem& self = kNoSelf) {
-  auto parent = std::make_shared<HostShellFolderState>();
-  parent->title = "Eltern";
-  parent->items = std::move(items);
+// A chosen folder shown as `title`, whose parent lists `items` (no parent:
+// the top of the tree, as every folder is under Wine).
+std::shared_ptr<HostShellFolderState> Folder(Path title, std::optional<Items> items, const SelfItem& self) {
   auto chosen = std::make_shared<HostShellFolderState>();
   chosen->title = std::move(title);
-  chosen->parent = parent;
-  return WithSelf(chosen, self);
+  if (items) {
+    chosen->parent = std::make_shared<HostShellFolderState>();
+    chosen->parent->items = std::move(*items);
+  }
+  chosen->hasSelf = self.has_value();
+  chosen->selfPath = self.value_or(Path());
+  return chosen;
+}
+std::shared_ptr<HostShellFolderState> Chosen(Path title, Items items, const SelfItem& self = {}) {
+  return Folder(std::move(title), std::move(items), self);
+}
+std::shared_ptr<HostShellFolderState> TopOfTheTree(std::string title, const SelfItem& self = {}) {
+  return Folder(std::move(title), std::nullopt, self);
 }
 
 struct BrowseCase {
@@ -66,14 +64,6 @@ TEST_P(BrowseFolderTest, GivesThePathAndReleasesEverything) {
   shell_.creationFails = c.creationFails;
   EXPECT_EQ(system_helpers::BrowseFolder(shell_, 17), c.path);
   EXPECT_EQ(shell_.liveObjects, 0);
-}
-
-// A chosen folder without parent, as every folder is under Wine.
-std::shared_ptr<HostShellFolderState> TopOfTheTree(std::string title,
-                                                   const SelfItem& self = kNoSelf) {
-  auto top = std::make_shared<HostShellFolderState>();
-  top->title = std::move(title);
-  return WithSelf(top, self);
 }
 
 INSTANTIATE_TEST_SUITE_P(

@@ -28,18 +28,16 @@ class MainWindowTest : public HostFixture {
   }
   // "locked": the five input controls disabled and the hourglass shown;
   // "idle": all enabled and the default pointer. Once the target folder is
-  // listed, the seconds that had passed then since noon.
+  // listed, the seconds since the run began at noon.
   std::string State(app::Root& root) {
     int enabled = 0;
     for (app::Control control : app::kInputControls) enabled += root.Enabled(control);
-    std::string state = enabled == 0 && ui_.pointer == platform::MousePointer::kHourglass ? "locked"
-                        : enabled == 5 && ui_.pointer == platform::MousePointer::kDefault ? "idle"
-                                                                                          : "mixed";
+    const std::string state = enabled == 0 && ui_.pointer == platform::MousePointer::kHourglass ? "locked"
+                              : enabled == 5 && ui_.pointer == platform::MousePointer::kDefault ? "idle"
+                                                                                                : "mixed";
     if (root.DirFiles.Path().empty()) return state;
-    if (listedAt_ < 0) listedAt_ = ui_.VirtualTime() - 12 * 3600.0;
-    return state + ", listed after " + std::to_string(listedAt_) + " s";
+    return state + ", listed after " + std::to_string(ui_.VirtualTime() - 12 * 3600.0) + " s";
   }
-  double listedAt_ = -1;
   // A window whose fields name `source` and the folder "Favoriten", with a
   // click on "Starten" waiting for it.
   static void StartRun(app::MainWindow& window, platform::host::HostForms& forms, const std::string& source) {

@@ -52,21 +52,14 @@ TEST_P(PatternTest, Matches) {
 
 INSTANTIATE_TEST_SUITE_P(
     Patterns, PatternTest,
-    ::testing::Values(PatternCase{"*.html", "bookmarks.html", true},
-                      PatternCase{"*.html", "BOOKMARKS.HTML", true},
-                      PatternCase{"*.html", "bookmarks.htm", false},
-                      PatternCase{"*.*", "noextension", true},
-                      PatternCase{"*", "", true},
-                      PatternCase{"b?ok*", "book.html", true},
-                      PatternCase{"b?ok*", "bk", false},
-                      PatternCase{"*a*b*c", "xxaxxbxxc", true},
-                      PatternCase{"*a*b*c", "xxaxxcxxb", false},
-                      PatternCase{"a", "ab", false},
+    ::testing::Values(PatternCase{"*.html", "bookmarks.html", true}, PatternCase{"*.html", "BOOKMARKS.HTML", true},
+                      PatternCase{"*.html", "bookmarks.htm", false}, PatternCase{"*.*", "noextension", true},
+                      PatternCase{"*", "", true}, PatternCase{"b?ok*", "book.html", true},
+                      PatternCase{"b?ok*", "bk", false}, PatternCase{"*a*b*c", "xxaxxbxxc", true},
+                      PatternCase{"*a*b*c", "xxaxxcxxb", false}, PatternCase{"a", "ab", false},
                       // "?" is one character, whatever its length in UTF-8.
-                      PatternCase{"b?cher.*", "Bücher.url", true},
-                      PatternCase{"b??cher.*", "Bücher.url", false},
-                      PatternCase{"a?b", "a😀b", true},
-                      PatternCase{"*.ÄRGER", "x.ärger", true},
+                      PatternCase{"b?cher.*", "Bücher.url", true}, PatternCase{"b??cher.*", "Bücher.url", false},
+                      PatternCase{"a?b", "a😀b", true}, PatternCase{"*.ÄRGER", "x.ärger", true},
                       PatternCase{"Ж*", "жук", true}));
 
 TEST(PatternTest, LongHostileNameStaysFast) {
