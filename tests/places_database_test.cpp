@@ -1,5 +1,6 @@
 // The reader of Firefox bookmark databases: which bookmarks it hands over and
-// in what order, files it can't read, and the files beside a database.
+// in what order, files it can't read, and a journal beside a database. (A
+// "-wal" beside it is read through the run.)
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -156,23 +157,6 @@ TEST_P(DamagedPlacesTest, IsUnreadableAndHandsOverNothing) {
 
 INSTANTIATE_TEST_SUITE_P(Files, DamagedPlacesTest, ::testing::ValuesIn(kDamages),
                          [](const auto& param) { return std::string(param.param.name); });
-
-TEST_F(PlacesDatabaseTest, ReadsTheWalBesideTheFileAndChangesNeitherFile) {
-  Database writer = OpenForWriting(path_);
-  Execute(writer.get(), std::string("PRAGMA journal_mode = WAL; PRAGMA wal_autocheckpoint = 0;") + kPlacesSchema +
-                            kPlacesRoots +
-                            "INSERT INTO moz_places (id, url) VALUES (1, 'https://a.example/');"
-                            "INSERT INTO moz_bookmarks (id, type, fk, parent, position, title) VALUES"
-                            " (10, 1, 1, 2, 0, 'Nur im WAL');");
-  const std::string database = ReadHostFile(path_);
-  const std::string wal = ReadHostFile(path_ + "-wal");
-  ASSERT_GT(wal.size(), 0u);
-
-  EXPECT_EQ(Read(), PlacesReadOutcome::kRead);
-  EXPECT_EQ(read_, (Bookmarks{{"https://a.example/", "Nur im WAL"}}));
-  EXPECT_EQ(ReadHostFile(path_), database);
-  EXPECT_EQ(ReadHostFile(path_ + "-wal"), wal);
-}
 
 TEST_F(PlacesDatabaseTest, RollsBackAJournalLeftByAnUnfinishedWrite) {
   // A copy taken while a large write was under way: the file holds part of
