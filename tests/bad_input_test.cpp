@@ -1,5 +1,7 @@
-// Whatever file the user points at and whatever the disk does, the run ends
-// idle, writes nothing outside the target folder and loses no file that
+// The conversion run, whatever file the user points at and whatever the
+// disk does: the messages, each shown with the window idle and titled
+// " Merkwandel"; Explorer on the target folder after the report; the run
+// ends idle, writes nothing outside the target folder and loses no file that
 // was there. Each row: the input or fault, what the user sees, what is on
 // disk afterwards.
 #include <fcntl.h>
@@ -25,6 +27,8 @@ namespace fs = std::filesystem;
 
 class BadInputFixture : public ConversionFixture {
  public:
+  using ConversionFixture::files_;
+  using ConversionFixture::ui_;
   // Every file below drive C: but the bookmark and target folders, with its content.
   std::map<std::string, std::string> Surroundings() const {
     std::map<std::string, std::string> seen;
@@ -38,28 +42,27 @@ class BadInputFixture : public ConversionFixture {
     }
     return seen;
   }
-  std::string Shortcut(const std::string& url) { return "[InternetShortcut]\r\nURL=" + url + "\r\n"; }
-  fs::path SourceHost() const { return Host("Lesezeichen/bookmarks.html"); }
+  std::string HostOf(const std::string& relative) const { return Host(relative); }
+  std::string SourceHost() const { return Host("Lesezeichen/bookmarks.html"); }
+  // Replaces the bookmark file, which holds two bookmarks unless a row says otherwise.
   void WriteSource(const std::string& bytes) { WriteHostFile(SourceHost(), bytes); }
   // A database as the bookmark file, whatever its name says.
-  void WriteDatabase(const std::string& sql) { Execute(OpenForWriting(SourceHost()).get(), sql); }
-  std::string TwoBookmarks(const std::string& between = "") {
-    std::vector<std::string> entries = {BookmarkLine("http://a.example/", "Eins"), between,
-                                        BookmarkLine("http://b.example/", "Zwei")};
-    if (between.empty()) entries.erase(entries.begin() + 1);
-    return ExportFile(entries);
+  void WriteDatabase(const std::string& sql) {
+    fs::remove(SourceHost());
+    Execute(OpenForWriting(SourceHost()).get(), sql);
   }
+  void Source(const std::string& path) { root_.SetText(app::Field::tHypertext, path); }
+  void Target(const std::string& path) { root_.SetText(app::Field::tFavoriten, path); }
   // The run gets at most `bytes` of memory beyond what is held when it starts.
   void LimitMemory(std::size_t bytes) { memoryLimit_ = bytes; }
   std::size_t memoryLimit_ = 0;
   // Among the surroundings: what a run leaves among its temporary files.
   const TemporaryFilesIn temporary_{Host("Temp")};
-
-  std::string HostOf(const std::string& relative) const { return Host(relative); }
-  platform::host::HostFileSystem& Files() { return files_; }
-  platform::host::HostUserInterface& Ui() { return ui_; }
-  app::Root& RootState() { return root_; }
 };
+
+std::string TwoBookmarks(const std::string& between = "") {
+  return ExportFile({BookmarkLine("http://a.example/", "Eins"), between, BookmarkLine("http://b.example/", "Zwei")});
+}
 
 struct Row {
   const char* name;
@@ -67,12 +70,15 @@ struct Row {
   std::function<void(BadInputFixture&)> setUp;
   // The messages, as "w:", "e:" or "i:" + text.
   std::vector<std::string> seen;
-  // The target folder's files afterwards (name -> content, "*" for any).
+  // The target folder's files afterwards (name -> content, "*" for any,
+  // "<folder>" for a folder); kNoFolder when there is no such folder.
   std::map<std::string, std::string> onDisk;
   // Instead of the two above, for rows whose outcome is a range.
   std::function<void(const std::vector<std::string>& seen, const std::map<std::string, std::string>& onDisk)>
       check = nullptr;
+  friend void PrintTo(const Row& row, std::ostream* os) { *os << row.name; }
 };
+const std::map<std::string, std::string> kNoFolder = {{"<no folder>", ""}};
 
 std::string W(const std::string& t) { return "w:" + t; }
 std::string E(const std::string& t) { return "e:" + t; }
@@ -86,24 +92,36 @@ TEST_P(BadInputTest, EndsIdleAndLeavesTheRestAlone) {
   WriteHostFile(Host("Daneben.url"), "daneben");
   MakeHostFolder(Host("Andere"));
   WriteHostFile(Host("Andere/bookmarks.html"), TwoBookmarks());
+  WriteSource(TwoBookmarks());
   GetParam().setUp(*this);
   const auto before = Surroundings();
+  std::string folder = root_.Text(app::Field::tFavoriten);
+  if (!folder.ends_with('\\')) folder += '\\';
 
+  // Each message as it is shown, with what is amiss at that moment.
+  std::vector<std::string> seen;
+  ui_.onMessage = [&](const platform::host::ShownMessage& m) {
+    int enabled = 0;
+    for (app::Control control : app::kInputControls) enabled += root_.Enabled(control);
+    seen.push_back(std::string(m.icon == MessageIcon::kWarning ? "w:" : m.icon == MessageIcon::kError ? "e:" : "i:") +
+                   (m.title == " Merkwandel" ? "" : "[title " + m.title + "] ") +
+                   (enabled == 5 && ui_.pointer == platform::MousePointer::kDefault ? "" : "[locked] ") +
+                   (ui_.startedProcesses.empty() ? "" : "[after Explorer] ") + m.text);
+  };
   {
     std::optional<AllocationLimit> limit;  // for the run alone, however it ends
     if (memoryLimit_ != 0) limit.emplace(memoryLimit_);
     conversion::RunConversion(root_);
   }
 
-  std::vector<std::string> seen;
-  for (const auto& m : ui_.messages) {
-    seen.push_back(std::string(m.icon == MessageIcon::kWarning ? "w:" : m.icon == MessageIcon::kError ? "e:" : "i:") +
-                   m.text);
-  }
   // What the folder named in the target field holds afterwards.
-  std::map<std::string, std::string> target;
-  if (const auto folder = files_.HostPath(root_.Text(app::Field::tFavoriten)); folder && fs::is_directory(*folder)) {
-    for (const auto& name : HostNames(*folder)) target[name] = ReadHostFile(*folder + "/" + name);
+  std::map<std::string, std::string> target = kNoFolder;
+  if (const auto host = files_.HostPath(root_.Text(app::Field::tFavoriten)); host && fs::is_directory(*host)) {
+    target.clear();
+    for (const auto& name : HostNames(*host)) {
+      const auto path = *host + "/" + name;
+      target[name] = fs::is_directory(path) ? "<folder>" : ReadHostFile(path);
+    }
   }
   for (const auto& [name, content] : GetParam().onDisk) {
     if (content == "*" && target.count(name)) target[name] = "*";
@@ -113,8 +131,14 @@ TEST_P(BadInputTest, EndsIdleAndLeavesTheRestAlone) {
   } else {
     EXPECT_EQ(seen, GetParam().seen);
     EXPECT_EQ(target, GetParam().onDisk);
-    EXPECT_EQ(ui_.startedProcesses.size(), seen.empty() || seen.back()[0] != 'i' ? 0u : 1u);
   }
+  // The Windows folder's Explorer by its full path, never one found in the
+  // current directory, after a report; the folder unquoted.
+  std::vector<platform::host::StartedProcess> explorer;
+  if (!seen.empty() && seen.back()[0] == 'i' && !ui_.windowsFolder.empty()) {
+    explorer.push_back({"C:\\Windows\\explorer.exe", "Explorer.exe " + folder});
+  }
+  EXPECT_EQ(ui_.startedProcesses, explorer);
   EXPECT_EQ(Surroundings(), before);
   for (app::Control control : app::kInputControls) EXPECT_TRUE(root_.Enabled(control));
   EXPECT_EQ(ui_.pointer, platform::MousePointer::kDefault);
@@ -129,10 +153,7 @@ std::string GarbageBytes() {
 
 std::string Utf16WithBom(const std::string& ascii) {
   std::string bytes = "\xFF\xFE";
-  for (char c : ascii) {
-    bytes.push_back(c);
-    bytes.push_back('\0');
-  }
+  for (char c : ascii) bytes += std::string{c, '\0'};
   return bytes;
 }
 
@@ -149,17 +170,18 @@ const std::string kNotCreated = "Der Zielordner für den Import der Favoriten ko
 INSTANTIATE_TEST_SUITE_P(
     BookmarkPath, BadInputTest,
     ::testing::Values(
-        Row{"Empty", [](auto& f) { f.RootState().SetText(app::Field::tHypertext, ""); }, {E(kNotFound)}, {}},
-        Row{"Folder", [](auto& f) { f.RootState().SetText(app::Field::tHypertext, "C:\\Andere"); }, {E(kNotFound)}, {}},
-        Row{"MatchingWildcard", [](auto& f) { f.RootState().SetText(app::Field::tHypertext, "C:\\Andere\\*.html"); },
-            {E(kNotFound)}, {}},
-        Row{"MissingDrive", [](auto& f) { f.RootState().SetText(app::Field::tHypertext, "Q:\\bookmarks.html"); },
-            {E(kNotFound)}, {}},
-        Row{"Locked",
+        Row{"Empty", [](auto& f) { f.Source(""); }, {E(kNotFound)}, {}},
+        Row{"Folder", [](auto& f) { f.Source("C:\\Andere"); }, {E(kNotFound)}, {}},
+        Row{"MatchingWildcard", [](auto& f) { f.Source("C:\\Andere\\*.html"); }, {E(kNotFound)}, {}},
+        Row{"MissingDrive", [](auto& f) { f.Source("Q:\\bookmarks.html"); }, {E(kNotFound)}, {}},
+        // The missing target folder is made all the same.
+        Row{"MissingWhileTheTargetIsMade",
             [](auto& f) {
-              f.WriteSource(f.TwoBookmarks());
-              f.Files().openFault = [](const std::string&) { return true; };
+              f.Source("C:\\fehlt.html");
+              f.Target("C:\\Favoriten\\Neu\\Import");
             },
+            {E(kNotFound)}, {}},
+        Row{"Locked", [](auto& f) { f.files_.openFault = [](const std::string&) { return true; }; },
             {E(kNotFound)}, {}},
         // Firefox holds its database open, letting others read it: a copy is read.
         Row{"DatabaseHeldBySharingProgram",
@@ -168,7 +190,7 @@ INSTANTIATE_TEST_SUITE_P(
                               "INSERT INTO moz_places (id, url) VALUES (1, 'http://a.example/');"
                               "INSERT INTO moz_bookmarks (id, type, fk, parent, position, title) VALUES"
                               " (10, 1, 1, 2, 0, 'Eins');");
-              f.Files().openFault = [refused = false](const std::string&) mutable {
+              f.files_.openFault = [refused = false](const std::string&) mutable {
                 return !std::exchange(refused, true);  // the run's own open, not the copy's
               };
             },
@@ -192,27 +214,34 @@ INSTANTIATE_TEST_SUITE_P(
               std::string between;
               for (int i = 0; i < 100000; ++i) between += "<DD>Beschreibung ohne Ende<br>\n";
               for (int i = 0; i < 100000; ++i) between += "<A HREF=\"http://kaputt/\">ohne Ende ";  // one line
-              f.WriteSource(f.TwoBookmarks(between));
+              f.WriteSource(TwoBookmarks(between));
               f.LimitMemory(1 << 20);
             },
             {I(2)}, {{"Eins.url", "*"}, {"Zwei.url", "*"}}},
         Row{"EntryLongerThan64MiB",
             [](auto& f) {
-              f.WriteSource(f.TwoBookmarks(WithFavicon(65 << 20)));
+              f.WriteSource(TwoBookmarks(WithFavicon(65 << 20)));
               f.LimitMemory(112 << 20);  // growing the entry never takes twice its memory
             },
             {I(2)}, {{"Eins.url", "*"}, {"Zwei.url", "*"}}},
         Row{"MemoryRunsOut",
             [](auto& f) {
-              f.WriteSource(f.TwoBookmarks(WithFavicon(2 << 20)));
+              f.WriteSource(TwoBookmarks(WithFavicon(2 << 20)));
               f.LimitMemory(1 << 20);
             },
             {I(1)}, {{"Eins.url", "*"}}},
+        Row{"ReadErrorPartWay",
+            [](auto& f) {
+              f.WriteSource(BookmarkLine("http://a/", "Vorher") + "\n" + BookmarkLine("http://b/", "Nachher") + "\n");
+              f.files_.readFault = [](const std::string&) {
+                return std::optional<std::size_t>(BookmarkLine("http://a/", "Vorher").size() + 1);
+              };
+            },
+            {I(1)}, {{"Vorher.url", "[InternetShortcut]\r\nURL=http://a/\r\n"}}},
         Row{"DeletedWhileRead",
             [](auto& f) {
-              f.WriteSource(f.TwoBookmarks());
-              f.Ui().onPump = [&f] {
-                if (f.Ui().pumps == 2) ::unlink(f.SourceHost().c_str());  // once reading has begun
+              f.ui_.onPump = [&f] {
+                if (f.ui_.pumps == 2) ::unlink(f.SourceHost().c_str());  // once reading has begun
                 return true;
               };
             },
@@ -220,18 +249,14 @@ INSTANTIATE_TEST_SUITE_P(
         Row{"TruncatedWhileRead",
             [](auto& f) {
               std::vector<std::string> entries;
-              for (int i = 0; i < 5000; ++i) {
-                entries.push_back(BookmarkLine("http://x.example/" + std::to_string(i), "Lesezeichen " + std::to_string(i)));
-              }
+              for (int i = 0; i < 5000; ++i) entries.push_back(BookmarkLine("http://x/", "Lesezeichen " + std::to_string(i)));
               f.WriteSource(ExportFile(entries));
-              f.Ui().onPump = [&f] {
-                if (f.Ui().pumps == 2) ::truncate(f.SourceHost().c_str(), 0);
+              f.ui_.onPump = [&f] {
+                if (f.ui_.pumps == 2) ::truncate(f.SourceHost().c_str(), 0);
                 return true;
               };
             },
-            {},
-            {},
-            [](const auto& seen, const auto& onDisk) {
+            {}, {}, [](const auto& seen, const auto& onDisk) {
               // What was read before the cut is written, the rest is missing.
               EXPECT_GT(onDisk.size(), 0u);
               EXPECT_LT(onDisk.size(), 5000u);
@@ -243,56 +268,42 @@ INSTANTIATE_TEST_SUITE_P(
 INSTANTIATE_TEST_SUITE_P(
     TargetFolder, BadInputTest,
     ::testing::Values(
-        Row{"MissingWithMissingParents",
-            [](auto& f) {
-              f.WriteSource(f.TwoBookmarks());
-              f.RootState().SetText(app::Field::tFavoriten, "C:\\Favoriten\\Neu\\Import");
-            },
+        Row{"MissingWithMissingParents", [](auto& f) { f.Target("C:\\Favoriten\\Neu\\Importierte Dateien\\"); },
             {I(2)}, {{"Eins.url", "*"}, {"Zwei.url", "*"}}},
-        Row{"OnMissingDrive",
+        // Every file of the folder counts, hidden ones too; folders don't.
+        Row{"FilesAlreadyThere",
             [](auto& f) {
-              f.WriteSource(f.TwoBookmarks());
-              f.RootState().SetText(app::Field::tFavoriten, "Q:\\Favoriten");
+              WriteHostFile(f.HostOf("Favoriten/.versteckt"), "");
+              WriteHostFile(f.HostOf("Favoriten/alt.url"), "");
+              MakeHostFolder(f.HostOf("Favoriten/Unterordner"));
             },
-            {W(kNotCreated), E(kNotFound)}, {}},
-        Row{"NamesAFile",
-            [](auto& f) {
-              f.WriteSource(f.TwoBookmarks());
-              f.RootState().SetText(app::Field::tFavoriten, "C:\\Daneben.url");
-            },
-            {E(kNotFound)}, {}},
-        Row{"LongerThanMaxPath",
-            [](auto& f) {
-              f.WriteSource(f.TwoBookmarks());
-              f.RootState().SetText(app::Field::tFavoriten, "C:\\Favoriten\\" + std::string(250, 'x'));
-            },
-            {W(kNotCreated), E(kNotFound)}, {}},
+            {I(4)}, {{".versteckt", ""}, {"alt.url", ""}, {"Eins.url", "*"}, {"Zwei.url", "*"}, {"Unterordner", "<folder>"}}},
+        Row{"WithoutTheWindowsFolder", [](auto& f) { f.ui_.windowsFolder = ""; },
+            {I(2)}, {{"Eins.url", "*"}, {"Zwei.url", "*"}}},
+        Row{"OnMissingDrive", [](auto& f) { f.Target("Q:\\Favoriten"); }, {W(kNotCreated), E(kNotFound)}, kNoFolder},
+        Row{"NamesAFile", [](auto& f) { f.Target("C:\\Daneben.url"); }, {E(kNotFound)}, kNoFolder},
+        Row{"LongerThanMaxPath", [](auto& f) { f.Target("C:\\Favoriten\\" + std::string(250, 'x')); },
+            {W(kNotCreated), E(kNotFound)}, kNoFolder},
         Row{"CannotBeWritten",
-            [](auto& f) {
-              f.WriteSource(f.TwoBookmarks());
-              f.Files().writeFault = [](const std::string&) { return std::optional<std::size_t>(0); };
-            },
+            [](auto& f) { f.files_.writeFault = [](const std::string&) { return std::optional<std::size_t>(0); }; },
             {}, {}},
         Row{"ReadOnlyShortcutInTheWay",
             [](auto& f) {
-              f.WriteSource(f.TwoBookmarks());
               WriteHostFile(f.HostOf("Favoriten/Eins.url"), "alt");
               ::chmod(f.HostOf("Favoriten/Eins.url").c_str(), 0444);
             },
             {I(2)}, {{"Eins.url", "alt"}, {"Zwei.url", "*"}}},
         Row{"LockedShortcutInTheWay",
             [](auto& f) {
-              f.WriteSource(f.TwoBookmarks());
               WriteHostFile(f.HostOf("Favoriten/Eins.url"), "alt");
-              f.Files().writeFault = [](const std::string& path) {
+              f.files_.writeFault = [](const std::string& path) {
                 return path.ends_with("/Eins.url") ? std::optional<std::size_t>(0) : std::nullopt;
               };
             },
             {I(2)}, {{"Eins.url", "alt"}, {"Zwei.url", "*"}}},
         Row{"DiskFullPartWay",
             [](auto& f) {
-              f.WriteSource(f.TwoBookmarks());
-              f.Files().writeFault = [](const std::string& path) {
+              f.files_.writeFault = [](const std::string& path) {
                 return path.ends_with("/Zwei.url") ? std::optional<std::size_t>(10) : std::nullopt;
               };
             },

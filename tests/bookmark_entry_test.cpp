@@ -40,6 +40,9 @@ INSTANTIATE_TEST_SUITE_P(
         EntryCase{R"(A HREF=http://g.example/>G)", "http://g.example/", "G"},
         EntryCase{R"(A HREF = "http://h.example/" >H)", "http://h.example/", "H"},
         // References in the value are decoded once, as in titles; other bytes stay as they are.
+        // The first HREF counts; a tab separates attributes as a blank does.
+        EntryCase{R"(A HREF="http://erst.example/" HREF="http://dann.example/">T)", "http://erst.example/", "T"},
+        EntryCase{"A HREF=http://t.example/\tADD_DATE=1\t>T", "http://t.example/", "T"},
         EntryCase{"A HREF=\"http://i.example/?a=1&amp;b=2&c&#39;&amp;lt;\xFC\">I",
                   "http://i.example/?a=1&b=2&c'&lt;\xFC", "I"},
         EntryCase{R"(A HREF="">leer)", "", "leer"},
@@ -105,19 +108,17 @@ INSTANTIATE_TEST_SUITE_P(
         NameCase{"a\x7F\u0080\u009F\u00A0b", "a\u00A0b"},
         // The bidirectional controls go; the separators around them stay.
         NameCase{"a\u2029\u202A\u202Eb\u2066\u2069\u206Ac", "a\u2029b\u206Ac"},
-        NameCase{"CON", "_CON"}, NameCase{"nul.txt", "_nul.txt"}, NameCase{"COM1", "_COM1"},
-        NameCase{"Lpt¹", "_Lpt¹"}, NameCase{"CON .x", "_CON .x"}, NameCase{"CONSOLE", "CONSOLE"},
-        NameCase{"Con:", "_Con"},  // a device name only once ":" is gone
+        NameCase{"nul.txt", "_nul.txt"}, NameCase{"Con:", "_Con"},  // a device name only once ":" is gone
         NameCase{std::string(49, 'a'), std::string(49, 'a')},
         NameCase{std::string(50, 'a'), std::string(49, 'a')},
+        // 49 characters, whatever their length in UTF-8; an emoji is one, never cut.
+        NameCase{"😀😀😀😀😀😀😀😀😀😀" + std::string(38, 'x') + "🎉 und mehr", "😀😀😀😀😀😀😀😀😀😀" + std::string(38, 'x') + "🎉"},
+        NameCase{"Укрзалізниця: Купівля квитків на потяги онлайн — офіційний сайт",
+                 "Укрзалізниця Купівля квитків на потяги онлайн — о"},
         NameCase{std::string(60, '?') + "kurz", "kurz"},
         // A byte that is not UTF-8 is its Windows-1252 character.
         NameCase{"M\xFCller", "Müller"},
         NameCase{"", ""}, NameCase{"???", ""}));
-
-TEST(ShortcutContentTest, TwoLinesEachEndedByCrLf) {
-  EXPECT_EQ(ShortcutContent("http://a.example/"), "[InternetShortcut]\r\nURL=http://a.example/\r\n");
-}
 
 }  // namespace
 }  // namespace merkwandel::conversion

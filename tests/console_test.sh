@@ -18,9 +18,10 @@ expected=$'information: Es wurden 2 Favoriten aus der Firefox Lesezeichendatei e
 [[ -f "$work/Избранное ✓/Import/Твіттер Ελλάδα 😀.url" ]] || fail "no Твіттер Ελλάδα 😀.url"
 [[ $(cat "$work/Избранное ✓/Import/Zwei.url") == $'[InternetShortcut]\r\nURL=http://b.example/\r' ]] || fail "content"
 
-# Missing bookmark file: the error message, exit status 0.
-out=$("$console" "$work/fehlt.html" "$work/Favoriten")
-[[ $out == "error: Entweder konnte der Zielordner oder die Datei mit Lesezeichen nicht gefunden werden.    " ]] ||
+# A target folder that can't be made below a file: the warning, then the
+# error, each with its icon; exit status 0.
+out=$("$console" "$work/Закладки Łódź/bookmarks.html" "$work/Закладки Łódź/bookmarks.html/Favoriten")
+[[ $out == $'warning: Der Zielordner für den Import der Favoriten konnte nicht erstellt werden.    \nerror: Entweder konnte der Zielordner oder die Datei mit Lesezeichen nicht gefunden werden.    ' ]] ||
   fail "unexpected output: $out"
 
 # Wrong use.

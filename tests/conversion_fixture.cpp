@@ -11,20 +11,13 @@ std::string BookmarkLine(const std::string& url, const std::string& title) {
 
 std::string ExportFile(const std::vector<std::string>& entries, const std::string& eol) {
   std::vector<std::string> lines = {
-      "<!DOCTYPE NETSCAPE-Bookmark-file-1>",
-      "<!-- This is an automatically generated file.",
-      "     It will be read and overwritten.",
-      "     DO NOT EDIT! -->",
-      "<META HTTP-EQUIV=\"Content-Type\" CONTENT=\"text/html; charset=UTF-8\">",
-      "<TITLE>Bookmarks</TITLE>",
-      "<H1>Bookmarks Menu</H1>",
-      "",
-      "<DL><p>",
-      "    <DT><H3 ADD_DATE=\"1678636323\" LAST_MODIFIED=\"1719772224\">Ordner</H3>",
-      "    <DL><p>"};
+      "<!DOCTYPE NETSCAPE-Bookmark-file-1>", "<!-- This is an automatically generated file.",
+      "     It will be read and overwritten.", "     DO NOT EDIT! -->",
+      "<META HTTP-EQUIV=\"Content-Type\" CONTENT=\"text/html; charset=UTF-8\">", "<TITLE>Bookmarks</TITLE>",
+      "<H1>Bookmarks Menu</H1>", "", "<DL><p>",
+      "    <DT><H3 ADD_DATE=\"1678636323\" LAST_MODIFIED=\"1719772224\">Ordner</H3>", "    <DL><p>"};
   lines.insert(lines.end(), entries.begin(), entries.end());
-  lines.push_back("    </DL><p>");
-  lines.push_back("</DL>");
+  lines.insert(lines.end(), {"    </DL><p>", "</DL>"});
   std::string file;
   for (const auto& line : lines) file += line + eol;
   return file;

@@ -25,7 +25,7 @@ class TempFolder {
   std::string path_;
 };
 
-// Host-side file helpers; paths are relative to `root`, in UTF-8.
+// Host-side file helpers; paths in UTF-8. Writing makes the file's folders.
 void WriteHostFile(const std::string& path, const std::string& bytes);
 std::string ReadHostFile(const std::string& path);
 bool HostExists(const std::string& path);

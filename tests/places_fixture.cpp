@@ -25,6 +25,22 @@ const char kPlacesRoots[] =
     " (3, 2, 1, 1, 'unfiled', 'unfiled_____'), (4, 2, 1, 2, 'tags', 'tags________'),"
     " (5, 2, 1, 3, 'toolbar', 'toolbar_____'), (6, 2, 1, 4, 'mobile', 'mobile______');";
 
+const char kPlacesTree[] =
+    "INSERT INTO moz_places (id, url) VALUES (1, 'https://example.org/suche?q=a&lang=de&x=''1'''),"
+    " (2, 'place:sort=8&maxResults=10'), (3, 'https://tief.example/eins'), (4, 'https://leer.example/'),"
+    " (5, 'https://ru.example/'), (6, 'https://literal.example/'), (7, 'https://ja.example/'),"
+    " (8, 'https://toolbar.example/'), (9, 'https://tief.example/zwei'), (10, 'https://ar.example/'),"
+    " (11, 'https://mobil.example/');"
+    "INSERT INTO moz_bookmarks (id, type, fk, parent, position, title) VALUES"
+    " (10, 1, 1, 2, 0, 'Q&A: Fragen & Antworten <neu> \"zitiert\" ''einfach'''), (11, 3, NULL, 2, 1, NULL),"
+    " (12, 1, 2, 2, 3, 'Meistbesucht'), (13, 2, NULL, 2, 2, 'Reisen & Urlaub'),"
+    " (14, 1, 6, 2, 4, '&amp; steht da wörtlich'), (15, 1, 7, 2, 5, '東京 😀'),"
+    " (20, 1, 3, 13, 1, 'Gleicher Titel'), (21, 2, NULL, 13, 0, 'Unterordner'),"
+    " (22, 1, 4, 21, 0, NULL), (23, 1, 5, 21, 1, 'Закладка – Википедия'),"
+    " (30, 1, 8, 5, 0, 'Leiste'), (31, 2, NULL, 4, 0, 'lesen'), (32, 1, 1, 31, 0, NULL),"
+    " (40, 1, 9, 3, 0, 'Gleicher Titel'), (41, 1, 10, 3, 1, 'ويكيبيديا'),"
+    " (50, 1, 11, 6, 0, 'Mobil'), (60, 1, 11, 1, 5, 'Neben den Wurzeln');";
+
 Database OpenForWriting(const std::string& path) {
   sqlite3* db = nullptr;
   sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);

@@ -14,6 +14,11 @@ namespace merkwandel::testing {
 extern const char kPlacesSchema[];
 // The roots; ids and positions are not in the order the roots are read.
 extern const char kPlacesRoots[];
+// Bookmarks below the roots, with what Firefox's export escapes, folders
+// whose ids are not in the order of their positions, a separator, a tag,
+// NULL titles, several scripts, a place: URL, one title in two folders, one
+// on the mobile root and one beside the roots (not read).
+extern const char kPlacesTree[];
 
 struct CloseDatabase {
   void operator()(sqlite3* db) const { sqlite3_close(db); }

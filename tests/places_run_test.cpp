@@ -9,34 +9,18 @@
 namespace merkwandel::testing {
 namespace {
 
-// What Firefox's export escapes, folders, a separator, a tag, NULL titles,
-// several scripts, a place: URL and one title in two folders.
-constexpr char kTree[] =
-    "INSERT INTO moz_places (id, url) VALUES (1, 'https://example.org/suche?q=a&lang=de&x=''1'''),"
-    " (2, 'place:sort=8&maxResults=10'), (3, 'https://tief.example/eins'), (4, 'https://leer.example/'),"
-    " (5, 'https://ru.example/'), (6, 'https://literal.example/'), (7, 'https://ja.example/'),"
-    " (8, 'https://toolbar.example/'), (9, 'https://tief.example/zwei'), (10, 'https://ar.example/');"
-    "INSERT INTO moz_bookmarks (id, type, fk, parent, position, title) VALUES"
-    " (10, 1, 1, 2, 0, 'Q&A: Fragen & Antworten <neu> \"zitiert\" ''einfach'''), (11, 3, NULL, 2, 1, NULL),"
-    " (12, 1, 2, 2, 2, 'Meistbesucht'), (13, 2, NULL, 2, 3, 'Reisen & Urlaub'),"
-    " (14, 1, 6, 2, 4, '&amp; steht da wörtlich'), (15, 1, 7, 2, 5, '東京 😀'),"
-    " (20, 1, 3, 13, 0, 'Gleicher Titel'), (21, 2, NULL, 13, 1, 'Unterordner'),"
-    " (22, 1, 4, 21, 0, NULL), (23, 1, 5, 21, 1, 'Закладка – Википедия'),"
-    " (30, 1, 8, 5, 0, 'Leiste'), (31, 2, NULL, 4, 0, 'lesen'), (32, 1, 1, 31, 0, NULL),"
-    " (40, 1, 9, 3, 0, 'Gleicher Titel'), (41, 1, 10, 3, 1, 'ويكيبيديا');";
-
 // The same tree as Firefox exports it (its folders' lines left out).
 std::string FirefoxExport() {
   return ExportFile({BookmarkLine("https://example.org/suche?q=a&amp;lang=de&amp;x=&#39;1&#39;",
                                   "Q&amp;A: Fragen &amp; Antworten &lt;neu&gt; &quot;zitiert&quot; &#39;einfach&#39;"),
-                     "    <HR>" + BookmarkLine("place:sort=8&amp;maxResults=10", "Meistbesucht"),
-                     BookmarkLine("https://tief.example/eins", "Gleicher Titel"),
-                     BookmarkLine("https://leer.example/", ""),
+                     "    <HR>" + BookmarkLine("https://leer.example/", ""),
                      BookmarkLine("https://ru.example/", "Закладка – Википедия"),
+                     BookmarkLine("https://tief.example/eins", "Gleicher Titel"),
+                     BookmarkLine("place:sort=8&amp;maxResults=10", "Meistbesucht"),
                      BookmarkLine("https://literal.example/", "&amp;amp; steht da wörtlich"),
                      BookmarkLine("https://ja.example/", "東京 😀"), BookmarkLine("https://toolbar.example/", "Leiste"),
                      BookmarkLine("https://tief.example/zwei", "Gleicher Titel"),
-                     BookmarkLine("https://ar.example/", "ويكيبيديا")});
+                     BookmarkLine("https://ar.example/", "ويكيبيديا"), BookmarkLine("https://mobil.example/", "Mobil")});
 }
 
 class PlacesRunTest : public ConversionFixture {
@@ -56,16 +40,16 @@ TEST_F(PlacesRunTest, GivesTheShortcutsOfFirefoxsExportAndLeavesTheProfileAsItWa
   MakeHostFolder(Host("Profil"));
   const Database firefox = OpenForWriting(Host("Profil/places.sqlite"));
   Execute(firefox.get(), std::string("PRAGMA journal_mode = WAL; PRAGMA wal_autocheckpoint = 0;") + kPlacesSchema +
-                             kPlacesRoots + kTree);
+                             kPlacesRoots + kPlacesTree);
   const auto profile = ProfileFiles();
   root_.SetText(app::Field::tHypertext, Host("Profil/places.sqlite"));
   conversion::RunConversion(root_);
 
   const auto fromDatabase = TargetFiles();
   EXPECT_EQ(fromDatabase, fromExport);
-  EXPECT_EQ(fromDatabase.size(), 8u);
+  EXPECT_EQ(fromDatabase.size(), 9u);
   EXPECT_EQ(fromDatabase.at("Gleicher Titel.url"), "[InternetShortcut]\r\nURL=https://tief.example/zwei\r\n");
-  EXPECT_EQ(ui_.messages.back().text, "Es wurden 8 Favoriten aus der Firefox Lesezeichendatei exportiert.    ");
+  EXPECT_EQ(ui_.messages.back().text, "Es wurden 9 Favoriten aus der Firefox Lesezeichendatei exportiert.    ");
   EXPECT_EQ(ProfileFiles(), profile);
   EXPECT_EQ(profile.size(), 3u);  // with the "-wal" and the "-shm" of a running Firefox
   EXPECT_TRUE(HostNames(Host("Temp")).empty());

@@ -16,125 +16,94 @@ using Files = std::map<std::string, std::string>;
 
 std::string Shortcut(const std::string& url) { return "[InternetShortcut]\r\nURL=" + url + "\r\n"; }
 
-class ScannerTest : public ConversionFixture {};
-
-struct LineEndCase {
+struct FileCase {
   const char* name;
-  const char* eol;
+  std::string bytes;  // the bookmark file
+  Files written;      // the target folder afterwards
+  friend void PrintTo(const FileCase& c, std::ostream* os) { *os << c.name; }
 };
 
-class LineEndTest : public ConversionFixture, public ::testing::WithParamInterface<LineEndCase> {};
+class BookmarkFileTest : public ConversionFixture, public ::testing::WithParamInterface<FileCase> {};
 
-TEST_P(LineEndTest, EveryBookmarkIsWrittenOnce) {
-  const Files written = Convert(ExportFile(
-      {BookmarkLine("http://a.example/", "Erster"), BookmarkLine("http://b.example/", "Zweiter")},
-      GetParam().eol));
-  EXPECT_EQ(written, (Files{{"Erster.url", Shortcut("http://a.example/")},
-                            {"Zweiter.url", Shortcut("http://b.example/")}}));
-}
+TEST_P(BookmarkFileTest, WritesTheShortcutsOfItsBookmarks) { EXPECT_EQ(Convert(GetParam().bytes), GetParam().written); }
 
-INSTANTIATE_TEST_SUITE_P(Eols, LineEndTest,
-                         ::testing::Values(LineEndCase{"Lf", "\n"}, LineEndCase{"CrLf", "\r\n"},
-                                           LineEndCase{"Cr", "\r"}, LineEndCase{"LfCr", "\n\r"}),
-                         [](const auto& param) { return std::string(param.param.name); });
-
-TEST_F(ScannerTest, EmptyLinesBetweenCrLfAndLfCount) {
-  // CR LF is one line end; LF LF and CR CR are two each.
-  const Files written = Convert("<A HREF=\"http://a/\">A</A>\r\n\n\r\r<A HREF=\"http://b/\">B</A>\n\n");
-  EXPECT_EQ(written.size(), 2u);
-}
-
-TEST_F(ScannerTest, TheFirstLinesAndTheLastLineCount) {
-  // A bookmark on the first line, and one on a last line without line end.
-  const Files written = Convert(BookmarkLine("http://first/", "Anfang") + "\n" +
-                                BookmarkLine("http://last/", "Ende"));
-  EXPECT_EQ(written, (Files{{"Anfang.url", Shortcut("http://first/")}, {"Ende.url", Shortcut("http://last/")}}));
-}
-
-TEST_F(ScannerTest, SeveralBookmarksOnOneLineAreAllWritten) {
-  const std::string line = "<DT><A HREF=\"http://1/\">Eins</A><DT><A HREF=\"http://2/\">Zwei</A>"
+const std::string kThree = "<DT><A HREF=\"http://1/\">Eins</A><DT><A HREF=\"http://2/\">Zwei</A>"
                            "<DT><a href=\"http://3/\">Drei</a>";
-  // In the middle of a file and on its last line.
-  EXPECT_EQ(Convert(line + "\n<P>\n").size(), 3u);
-  EXPECT_EQ(Convert(line).size(), 3u);
-}
+const Files kThreeWritten = {{"Eins.url", Shortcut("http://1/")}, {"Zwei.url", Shortcut("http://2/")},
+                             {"Drei.url", Shortcut("http://3/")}};
 
-TEST_F(ScannerTest, ATagSplitOverTwoLinesIsJoinedWithoutSeparator) {
-  const Files written = Convert("<DT><A HREF=\"http://a/\"\nADD_DATE=\"1\">Zusammen\ngesetzt</A>\n");
-  EXPECT_EQ(written, (Files{{"Zusammengesetzt.url", Shortcut("http://a/")}}));
-}
-
-TEST_F(ScannerTest, AnEndTagWithoutStartTagClosesNothing) {
-  const Files written = Convert("<H3>Ordner</A>\n" + BookmarkLine("http://a/", "Danach") + "\n");
-  EXPECT_EQ(written, (Files{{"Danach.url", Shortcut("http://a/")}}));
-}
-
-TEST_F(ScannerTest, AnUnclosedTagDoesNotSwallowTheNextBookmark) {
-  const Files written = Convert("<DT><A HREF=\"http://kaputt/\">ohne Ende\n" +
-                                BookmarkLine("http://a/", "Richtig") + "\n");
-  EXPECT_EQ(written, (Files{{"Richtig.url", Shortcut("http://a/")}}));
-}
-
-TEST_F(ScannerTest, LongEntriesAndManyLinesHaveNoLimit) {
-  std::vector<std::string> entries;
-  // An inline favicon makes a line far longer than 32767 characters.
-  entries.push_back("        <DT><A HREF=\"http://icon/\" ICON=\"data:image/png;base64," +
-                    std::string(70000, 'Q') + "\">Mit Symbol</A>");
-  for (int i = 0; i < 40000; ++i) entries.push_back("<DD>Beschreibung");
+// An inline favicon far longer than 32767 characters, and a bookmark after
+// 40000 lines.
+std::string LongEntryAndManyLines() {
+  std::vector<std::string> entries = {"<DT><A HREF=\"http://icon/\" ICON=\"data:image/png;base64," +
+                                      std::string(70000, 'Q') + "\">Mit Symbol</A>"};
+  entries.insert(entries.end(), 40000, "<DD>Beschreibung");
   entries.push_back(BookmarkLine("http://late/", "Zeile 40000"));
-  const Files written = Convert(ExportFile(entries));
-  EXPECT_EQ(written, (Files{{"Mit Symbol.url", Shortcut("http://icon/")},
-                            {"Zeile 40000.url", Shortcut("http://late/")}}));
+  return ExportFile(entries);
 }
 
-struct TitleCase {
-  const char* name;
-  std::string title;  // as it stands in the bookmark file
-  std::string file;   // the shortcut's name on disk
-};
-void PrintTo(const TitleCase& c, std::ostream* os) { *os << c.name; }
-
-class TitleTest : public ConversionFixture, public ::testing::WithParamInterface<TitleCase> {};
-
-TEST_P(TitleTest, NamesTheShortcutInAnyScript) {
-  EXPECT_EQ(Convert(ExportFile({BookmarkLine("http://a.example/", GetParam().title)})),
-            (Files{{GetParam().file, Shortcut("http://a.example/")}}));
+// Lines ended by CR alone, the last bookmark beyond the first 64 KiB read.
+std::string CrAloneBeyondOneRead() {
+  std::vector<std::string> entries = {BookmarkLine("http://a/", "Vorne")};
+  entries.insert(entries.end(), 5000, "<DD>Beschreibung ohne Zeilenvorschub");
+  entries.push_back(BookmarkLine("http://b/", "Hinten"));
+  return ExportFile(entries, "\r");
 }
+
+const std::string kLongest = "http://a/" + std::string(2083 - 9, 'x');
 
 INSTANTIATE_TEST_SUITE_P(
-    Titles, TitleTest,
+    Files, BookmarkFileTest,
     ::testing::Values(
-        TitleCase{"German", "Größe &amp; Ärger", "Größe & Ärger.url"},
-        TitleCase{"Ukrainian", "Твіттер. Все, що актуально.", "Твіттер. Все, що актуально..url"},
-        TitleCase{"Greek", "Ελληνικά: Ειδήσεις | Καιρός", "Ελληνικά Ειδήσεις  Καιρός.url"},
-        TitleCase{"Polish", "Zażółć gęślą jaźń – Łódź", "Zażółć gęślą jaźń – Łódź.url"},
-        TitleCase{"Turkish", "İstanbul’da ılık hava: Ağaçlar", "İstanbul’da ılık hava Ağaçlar.url"},
-        TitleCase{"Hebrew", "חדשות ישראל ⇒ ▶", "חדשות ישראל ⇒ ▶.url"},
-        TitleCase{"Cjk", "新闻 / ニュース / 뉴스", "新闻 - ニュース - 뉴스.url"},
-        // 49 characters are kept, an emoji counts as one and is never cut.
-        TitleCase{"EmojiAs49thCharacter", "😀😀😀😀😀😀😀😀😀😀" + std::string(38, 'x') + "🎉 und mehr",
-                  "😀😀😀😀😀😀😀😀😀😀" + std::string(38, 'x') + "🎉.url"},
-        TitleCase{"CutInCyrillic", "Укрзалізниця: Купівля квитків на потяги онлайн — офіційний сайт",
-                  "Укрзалізниця Купівля квитків на потяги онлайн — о.url"},
-        // A right-to-left override would show "Rechnung exe.pdf".
-        TitleCase{"BidirectionalControls", "Rechnung \u202Efdp.exe \u2067שלום\u2069", "Rechnung fdp.exe שלום.url"},
-        // C1 controls in UTF-8, and the bytes Windows-1252 leaves undefined.
-        TitleCase{"C1Controls", "Zeile\u0085Ende\u009B \x81\x8D\x8F\x90\x9Dx", "ZeileEnde x.url"},
-        TitleCase{"NumericReferences", "&#1058;&#1074;&#x456;&#x442;&#x442;&#x435;&#x440; &#x1F600; &#x5E9;",
-                  "Твіттер 😀 ש.url"},
-        // A file saved in the ANSI code page.
-        TitleCase{"BytesThatAreNotUtf8", "M\xFCller \x96 Stra\xDF" "e \x80 \x84x\x93", "Müller – Straße € „x“.url"}),
+        // On the first line, and on a last line without line end.
+        FileCase{"FirstAndLastLine", BookmarkLine("http://first/", "Anfang") + "\n" + BookmarkLine("http://last/", "Ende"),
+                 {{"Anfang.url", Shortcut("http://first/")}, {"Ende.url", Shortcut("http://last/")}}},
+        FileCase{"SeveralOnOneLine", kThree + "\n<P>\n", kThreeWritten},
+        FileCase{"SeveralOnTheLastLine", kThree, kThreeWritten},
+        FileCase{"TagSplitOverTwoLines", "<DT><A HREF=\"http://a/\"\nADD_DATE=\"1\">Zusammen\ngesetzt</A>\n",
+                 {{"Zusammengesetzt.url", Shortcut("http://a/")}}},
+        FileCase{"EndTagWithoutStartTag", "<H3>Ordner</A>\n" + BookmarkLine("http://a/", "Danach") + "\n",
+                 {{"Danach.url", Shortcut("http://a/")}}},
+        FileCase{"UnclosedTag", "<DT><A HREF=\"http://kaputt/\">ohne Ende\n" + BookmarkLine("http://a/", "Richtig") + "\n",
+                 {{"Richtig.url", Shortcut("http://a/")}}},
+        FileCase{"LongEntryAndManyLines", LongEntryAndManyLines(),
+                 {{"Mit Symbol.url", Shortcut("http://icon/")}, {"Zeile 40000.url", Shortcut("http://late/")}}},
+        FileCase{"CrAloneBeyondOneRead", CrAloneBeyondOneRead(),
+                 {{"Vorne.url", Shortcut("http://a/")}, {"Hinten.url", Shortcut("http://b/")}}},
+        // Up to 2083 characters; a line end in the URL would begin a line of
+        // its own in the file: left out.
+        FileCase{"UrlLengthAndLineEnds",
+                 ExportFile({BookmarkLine(kLongest, "Passt"), BookmarkLine(kLongest + "y", "Zu lang"),
+                             BookmarkLine("", "Leer"), BookmarkLine("http://b/", ""),
+                             BookmarkLine("http://c/&#13;&#10;IconFile=x", "Zeilen"),
+                             BookmarkLine("&#10;&#13;", "Nur Zeilenenden")}),
+                 {{"Passt.url", Shortcut(kLongest)}, {"Zeilen.url", Shortcut("http://c/IconFile=x")}}},
+        // Titles: references decoded, characters a name can't hold left out,
+        // any script kept, a file saved in the ANSI code page read as such.
+        FileCase{"GermanTitle", ExportFile({BookmarkLine("http://a/", "Größe &amp; Ärger")}),
+                 {{"Größe & Ärger.url", Shortcut("http://a/")}}},
+        FileCase{"GreekTitle", ExportFile({BookmarkLine("http://a/", "Ελληνικά: Ειδήσεις | Καιρός")}),
+                 {{"Ελληνικά Ειδήσεις  Καιρός.url", Shortcut("http://a/")}}},
+        FileCase{"CjkTitle", ExportFile({BookmarkLine("http://a/", "新闻 / ニュース / 뉴스 😀")}),
+                 {{"新闻 - ニュース - 뉴스 😀.url", Shortcut("http://a/")}}},
+        FileCase{"TitleInTheAnsiCodePage",
+                 ExportFile({BookmarkLine("http://a/", "M\xFCller \x96 Stra\xDF" "e \x80 \x84x\x93")}),
+                 {{"Müller – Straße € „x“.url", Shortcut("http://a/")}}}),
     [](const auto& param) { return std::string(param.param.name); });
 
-TEST_F(ScannerTest, UrlLengthLimitAndLineEnds) {
-  const std::string longest = "http://a/" + std::string(2083 - 9, 'x');
-  // A line end in the URL would begin a line of its own in the file: left out.
-  const Files written = Convert(ExportFile({BookmarkLine(longest, "Passt"),
-                                            BookmarkLine(longest + "y", "Zu lang"),
-                                            BookmarkLine("", "Leer"), BookmarkLine("http://b/", ""),
-                                            BookmarkLine("http://c/&#13;&#10;IconFile=x", "Zeilen"),
-                                            BookmarkLine("&#10;&#13;", "Nur Zeilenenden")}));
-  EXPECT_EQ(written, (Files{{"Passt.url", Shortcut(longest)}, {"Zeilen.url", Shortcut("http://c/IconFile=x")}}));
+using ScannerTest = ConversionFixture;
+
+TEST_F(ScannerTest, ABookmarkSplitAtAnyPointIsJoinedAgain) {
+  // Also inside "<A HREF" and "</a>": a marker is only told apart once all
+  // of it has been read.
+  const std::string line = "<DT><A HREF=\"http://a/\">Titel</a><DD>x";
+  for (std::size_t k = 1; k < line.size(); ++k) {
+    std::filesystem::remove_all(Host("Favoriten"));
+    MakeHostFolder(Host("Favoriten"));
+    root_.tTemp.Assign("");
+    EXPECT_EQ(Convert(line.substr(0, k) + "\n" + line.substr(k) + "\n"), (Files{{"Titel.url", Shortcut("http://a/")}}))
+        << "split at " << k;
+  }
 }
 
 TEST_F(ScannerTest, TheScanBufferCarriesOverToTheNextRun) {
@@ -151,48 +120,12 @@ TEST_F(ScannerTest, TheScanBufferCarriesOverToTheNextRun) {
   EXPECT_EQ(Convert(ExportFile({BookmarkLine("http://a/", "A")})), (Files{{"A.url", Shortcut("http://a/")}}));
 }
 
-TEST_F(ScannerTest, ABookmarkSplitAtAnyPointIsJoinedAgain) {
-  // Also inside "<A HREF" and "</a>": a marker is only told apart once all
-  // of it has been read.
-  const std::string line = "<DT><A HREF=\"http://a/\">Titel</a><DD>x";
-  for (std::size_t k = 1; k < line.size(); ++k) {
-    std::filesystem::remove_all(Host("Favoriten"));
-    MakeHostFolder(Host("Favoriten"));
-    root_.tTemp.Assign("");
-    EXPECT_EQ(Convert(line.substr(0, k) + "\n" + line.substr(k) + "\n"),
-              (Files{{"Titel.url", Shortcut("http://a/")}}))
-        << "split at " << k;
-  }
-}
-
-TEST_F(ScannerTest, AFileWithCrAloneIsReadWholeBeyondOneRead) {
-  std::vector<std::string> entries;
-  for (int i = 0; i < 1500; ++i) {
-    entries.push_back(BookmarkLine("http://a.example/" + std::to_string(i), "Nr " + std::to_string(i)));
-  }
-  const Files written = Convert(ExportFile(entries, "\r"));
-  EXPECT_EQ(written.size(), 1500u);
-  EXPECT_EQ(written.at("Nr 1499.url"), Shortcut("http://a.example/1499"));
-}
-
-TEST_F(ScannerTest, AFileWithoutBookmarksWritesNothingAndReportsNothing) {
-  EXPECT_TRUE(Convert(std::string(100000, 'x') + "\n\n<DL>\n").empty());
-  EXPECT_TRUE(ui_.messages.empty());
-  EXPECT_TRUE(ui_.startedProcesses.empty());
-}
-
-}  // namespace
-}  // namespace merkwandel::testing
-
-namespace merkwandel::testing {
-namespace {
-
-// A bookmark file in memory.
+// A bookmark file in memory, read in pieces of three bytes.
 class MemoryFile : public platform::InputFile {
  public:
   explicit MemoryFile(std::string bytes) : bytes_(std::move(bytes)) {}
   std::ptrdiff_t Read(char* buffer, std::size_t capacity) override {
-    const std::size_t n = std::min({capacity, bytes_.size() - at_, std::size_t{3}});  // small pieces
+    const std::size_t n = std::min({capacity, bytes_.size() - at_, std::size_t{3}});
     std::copy_n(bytes_.data() + at_, n, buffer);
     at_ += n;
     return static_cast<std::ptrdiff_t>(n);

@@ -1,15 +1,19 @@
 #include "platform/host/host_platform.h"
 
+#include <algorithm>
 #include <cmath>
 #include <ctime>
 #include <thread>
 
 namespace merkwandel::platform::host {
 
-void HostUserInterface::UseVirtualClock(double secondsSinceMidnight, double tick) {
+namespace {
+constexpr std::int64_t kMicrosecondsPerDay = std::int64_t{86400} * 1000000;
+}  // namespace
+
+void HostUserInterface::UseVirtualClock(double secondsSinceMidnight) {
   virtualClock_ = true;
-  virtualTime_ = secondsSinceMidnight;
-  tick_ = tick;
+  virtualMicroseconds_ = std::llround(secondsSinceMidnight * 1e6) % kMicrosecondsPerDay;
 }
 
 void HostUserInterface::ShowMessage(const std::string& text, const std::string& title,
@@ -31,22 +35,21 @@ bool HostUserInterface::PumpEvents() {
 }
 
 void HostUserInterface::WaitForEvent(double seconds) {
-  if (!(seconds > 0.0)) return;
   if (virtualClock_) {
-    virtualTime_ = std::fmod(virtualTime_ + seconds, 86400.0);
+    // A clock that a short wait left where it was would let a caller that
+    // waits for it spin for ever.
+    const double micro = std::ceil(std::min(seconds, 86400.0) * 1e6);
+    const std::int64_t step = micro >= 1.0 ? static_cast<std::int64_t>(micro) : 1;
+    virtualMicroseconds_ = (virtualMicroseconds_ + step) % kMicrosecondsPerDay;
     return;
   }
+  if (!(seconds > 0.0)) return;
   // No events arrive on the host; waiting the whole time is exact.
   std::this_thread::sleep_for(std::chrono::duration<double>(seconds));
 }
 
 double HostUserInterface::SecondsSinceMidnight() {
-  if (virtualClock_) {
-    const double now = virtualTime_;
-    virtualTime_ += tick_;
-    if (virtualTime_ >= 86400.0) virtualTime_ -= 86400.0;
-    return now;
-  }
+  if (virtualClock_) return VirtualTime();
   timespec now{};
   ::clock_gettime(CLOCK_REALTIME, &now);
   std::tm local{};

@@ -5,6 +5,7 @@
 // and the main window is an in-memory window that tests drive (host_forms.h).
 #pragma once
 
+#include <cstdint>
 #include <functional>
 #include <optional>
 #include <string>
@@ -55,10 +56,11 @@ class HostUserInterface final : public UserInterface {
   std::string windowsFolder = "C:\\Windows";
 
   // A clock that moves only when waited on, for tests: WaitForEvent adds its
-  // time to it, and so does each read by `tick`. Without it the real local
-  // time of day is used and WaitForEvent really sleeps.
-  void UseVirtualClock(double secondsSinceMidnight, double tick = 0.0);
-  double VirtualTime() const { return virtualTime_; }
+  // time to it, in whole microseconds and at least one, so that every wait
+  // moves it however short. Without it the real local time of day is used
+  // and WaitForEvent really sleeps.
+  void UseVirtualClock(double secondsSinceMidnight);
+  double VirtualTime() const { return static_cast<double>(virtualMicroseconds_) / 1e6; }
 
   void ShowMessage(const std::string& text, const std::string& title, MessageIcon icon) override;
   void SetMousePointer(MousePointer newPointer) override;
@@ -70,8 +72,7 @@ class HostUserInterface final : public UserInterface {
 
  private:
   bool virtualClock_ = false;
-  double virtualTime_ = 0.0;
-  double tick_ = 0.0;
+  std::int64_t virtualMicroseconds_ = 0;
 };
 
 class HostPlatform final : public Platform {

@@ -41,11 +41,6 @@ void HostRegistry::SetValue(std::uint32_t root, const std::string& path, const s
   KeyValues(root, path)[Upper(name)] = Value{type, bytes};
 }
 
-void HostRegistry::SetText(std::uint32_t root, const std::string& path, const std::string& name,
-                           const std::string& text) {
-  SetValue(root, path, name, kRegSz, Utf16Bytes(text + '\0'));
-}
-
 std::string HostRegistry::Utf16Bytes(std::string_view utf8) {
   std::string bytes;
   for (const char16_t unit : unicode::ToUtf16(utf8)) {
@@ -55,19 +50,10 @@ std::string HostRegistry::Utf16Bytes(std::string_view utf8) {
   return bytes;
 }
 
-void HostRegistry::SetDword(std::uint32_t root, const std::string& path, const std::string& name,
-                            std::uint32_t number) {
-  std::string bytes;
-  for (int shift = 0; shift < 32; shift += 8) bytes += static_cast<char>((number >> shift) & 0xFF);
-  SetValue(root, path, name, kRegDword, bytes);
-}
-
 std::int32_t HostRegistry::OpenKey(std::uint32_t root, const std::string& subKey,
-                                   std::uint32_t options, std::uint32_t access, RegistryKey& key) {
+                                   std::uint32_t /*options*/, std::uint32_t /*access*/, RegistryKey& key) {
   std::int32_t status = kErrorSuccess;
-  if (openStatus) {
-    status = *openStatus;
-  } else if (!IsPredefinedRoot(root)) {
+  if (!IsPredefinedRoot(root)) {
     status = kErrorInvalidHandle;
   } else if (!subKey.empty() && keys_.count(KeyId(root, subKey)) == 0) {
     status = kErrorFileNotFound;
@@ -77,21 +63,15 @@ std::int32_t HostRegistry::OpenKey(std::uint32_t root, const std::string& subKey
     nextKey_ += 4;
     open_[key] = KeyId(root, subKey);
   }
-  calls.push_back("open " + Hex(root) + " " + subKey + " options " + std::to_string(options) +
-                  " access " + Hex(access) + " -> " + std::to_string(status));
   return status;
 }
 
 std::int32_t HostRegistry::QueryValue(RegistryKey key, const std::string& name,
                                       std::uint32_t* type, unsigned char* data,
                                       std::uint32_t* size) {
-  std::string call = "query " + name + (data == nullptr ? " size " : " data ") +
-                     (size == nullptr ? std::string("-") : std::to_string(*size));
   const std::optional<std::int32_t> forced =
       beforeQuery ? beforeQuery(name, data != nullptr) : std::nullopt;
-  const std::int32_t status = forced ? *forced : Query(key, name, type, data, size);
-  calls.push_back(call + " -> " + std::to_string(status));
-  return status;
+  return forced ? *forced : Query(key, name, type, data, size);
 }
 
 std::int32_t HostRegistry::Query(RegistryKey key, const std::string& name, std::uint32_t* type,
@@ -116,9 +96,7 @@ std::int32_t HostRegistry::Query(RegistryKey key, const std::string& name, std::
 }
 
 std::int32_t HostRegistry::CloseKey(RegistryKey key) {
-  const std::int32_t status = open_.erase(key) == 1 ? kErrorSuccess : kErrorInvalidHandle;
-  calls.push_back("close -> " + std::to_string(status));
-  return status;
+  return open_.erase(key) == 1 ? kErrorSuccess : kErrorInvalidHandle;
 }
 
 }  // namespace merkwandel::platform::host

@@ -3,8 +3,8 @@
 // loaded by the tests, and answering with the statuses and size rules of
 // the Windows calls. Names of keys and values are UTF-8, and letter case
 // does not tell them apart, in any script. It counts the keys that are
-// open, logs every call, and can be told to fail an open or a query, or to
-// change a value between two queries.
+// open, and can be told to fail a query or to change a value between two
+// queries.
 #pragma once
 
 #include <cstdint>
@@ -13,7 +13,6 @@
 #include <optional>
 #include <string>
 #include <string_view>
-#include <vector>
 
 #include "platform/platform.h"
 
@@ -29,28 +28,12 @@ class HostRegistry final : public Registry {
   // AddKey does. Replaces a value of the same name in any letter case.
   void SetValue(std::uint32_t root, const std::string& path, const std::string& name,
                 std::uint32_t type, const std::string& bytes);
-  // A REG_SZ value of `text` (UTF-8) with its terminating zero, stored as
-  // UTF-16LE.
-  void SetText(std::uint32_t root, const std::string& path, const std::string& name,
-               const std::string& text);
   // The UTF-16LE bytes of a text, as a text value holds them.
   static std::string Utf16Bytes(std::string_view utf8);
-  // A REG_DWORD value, little-endian.
-  void SetDword(std::uint32_t root, const std::string& path, const std::string& name,
-                std::uint32_t number);
 
   // Keys opened and not yet closed.
   std::size_t OpenKeys() const { return open_.size(); }
 
-  // Every call, in order, with its arguments and answer, as in
-  //   "open 0x80000001 Software\X options 0 access 0x19 -> 0"
-  //   "query Name size 0 -> 0"          (size query, no buffer)
-  //   "query Name data 4 -> 234"        (buffer with capacity 4)
-  //   "close -> 0"
-  std::vector<std::string> calls;
-
-  // When set, every OpenKey answers this status and opens nothing.
-  std::optional<std::int32_t> openStatus;
   // Called at the start of every query with the value's name and whether a
   // buffer was given. It may change the registry (let a value grow between
   // the size query and the data query); a status it returns is answered

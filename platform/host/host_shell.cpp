@@ -21,10 +21,7 @@ class HostItem final : public ShellFolderItem, Counted {
  public:
   HostItem(HostShellAutomation& shell, std::optional<std::string> path)
       : Counted(shell), path_(std::move(path)) {}
-  std::optional<std::string> Path() override {
-    shell_.calls.push_back("Path");
-    return path_;
-  }
+  std::optional<std::string> Path() override { return path_; }
 
  private:
   std::optional<std::string> path_;
@@ -35,19 +32,14 @@ class HostFolder final : public ShellFolder, Counted {
   HostFolder(HostShellAutomation& shell, std::shared_ptr<HostShellFolderState> state)
       : Counted(shell), state_(std::move(state)) {}
 
-  std::optional<std::string> Title() override {
-    shell_.calls.push_back("Title");
-    return state_->title;
-  }
+  std::optional<std::string> Title() override { return state_->title; }
 
   std::unique_ptr<ShellFolder> ParentFolder() override {
-    shell_.calls.push_back("ParentFolder");
     if (!state_->parent) return nullptr;
     return std::make_unique<HostFolder>(shell_, state_->parent);
   }
 
   std::unique_ptr<ShellFolderItem> ParseName(const std::string& name) override {
-    shell_.calls.push_back("ParseName(" + name + ")");
     for (const auto& [itemName, path] : state_->items) {
       if (winpath::NamesEqual(itemName, name)) return std::make_unique<HostItem>(shell_, path);
     }
@@ -55,7 +47,6 @@ class HostFolder final : public ShellFolder, Counted {
   }
 
   std::unique_ptr<ShellFolderItem> Self() override {
-    shell_.calls.push_back("Self");
     if (!state_->hasSelf) return nullptr;
     return std::make_unique<HostItem>(shell_, state_->selfPath);
   }
@@ -71,7 +62,6 @@ class HostApplication final : public ShellApplication, Counted {
   std::unique_ptr<ShellFolder> BrowseForFolder(std::uintptr_t hwnd, const std::string& title,
                                                std::int32_t options,
                                                const ShellRootFolder& rootFolder) override {
-    shell_.calls.push_back("BrowseForFolder");
     shell_.browseCalls.push_back({hwnd, title, options, rootFolder});
     if (!shell_.choice) return nullptr;
     return std::make_unique<HostFolder>(shell_, shell_.choice);
@@ -81,7 +71,6 @@ class HostApplication final : public ShellApplication, Counted {
 }  // namespace
 
 std::unique_ptr<ShellApplication> HostShellAutomation::CreateShellApplication() {
-  calls.push_back("CreateShellApplication");
   if (creationFails) return nullptr;
   return std::make_unique<HostApplication>(*this);
 }

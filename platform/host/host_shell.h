@@ -1,7 +1,8 @@
 // The shell's automation objects on the host: no dialog is shown; tests
 // describe the folder objects the shell would hand out and which one the
-// user picks. Every call is recorded, and the backend counts the objects
-// that have not been released yet. Objects must not outlive the backend.
+// user picks. Every browse dialog is recorded, and the backend counts the
+// objects that have not been released yet. Objects must not outlive the
+// backend.
 #pragma once
 
 #include <cstdint>
@@ -50,10 +51,6 @@ class HostShellAutomation final : public ShellAutomation {
     ShellRootFolder rootFolder;
   };
   std::vector<BrowseCall> browseCalls;
-  // Every call on an object, in order: "CreateShellApplication",
-  // "BrowseForFolder", "Title", "ParentFolder", "ParseName(<name>)", "Self",
-  // "Path".
-  std::vector<std::string> calls;
 
   // Objects handed out and not yet released.
   int liveObjects = 0;
