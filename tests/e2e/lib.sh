@@ -25,8 +25,33 @@ start_display() {
   export DISPLAY=":$(head -1 "$numberfile")"
 }
 
-# Ends everything this prefix started, then the display.
+# hold FILE [--share]: another program holds FILE (a Linux path) open until
+# release, letting nobody else open it or, with --share, letting others
+# read and write it too (as Firefox holds its database).
+holders=()
+hold() {
+  local log="$out/hold-${#holders[@]}.txt"
+  : >"$log"
+  "$wine" "$win64/merkwandel-hold.exe" ${2:+"$2"} "$(windows_path "$1")" 120 >"$log" 2>&1 &
+  holders+=($!)
+  for _ in $(seq 100); do
+    grep -q '^held' "$log" && return 0
+    sleep 0.1
+  done
+  return 1
+}
+release() {
+  local pid
+  for pid in "${holders[@]}"; do
+    kill "$pid" 2>/dev/null || true
+    wait "$pid" 2>/dev/null || true
+  done
+  holders=()
+}
+
+# Ends what hold started, everything this prefix started, then the display.
 stop_all() {
+  release
   "$wineserver" -k >/dev/null 2>&1 || true
   "$wineserver" -w >/dev/null 2>&1 || true
   if [[ -n "$xvfb_pid" ]]; then
@@ -112,7 +137,7 @@ field() {  # field FILE KEY COLUMN: the column of the first line with that key
   awk -F'\t' -v key="$2" -v col="$3" '$1 == key { print $col; exit }' "$1"
 }
 control() {  # control FILE NAME COLUMN (4 x, 5 y, 6 w, 7 h, 8 visible, 9 enabled, 10 default, 11 text)
-  awk -F'\t' -v name="$2" -v col="$3" '$1 == "control" && $2 == name { print $col; exit }' "$1"
+  awk -F'\t' -v name="$2" -v col="$3" '$1 == "control" && $2 == name { sub(/\|$/, "", $11); print $col; exit }' "$1"
 }
 
 # ---- The per-user shell folders that the start-up reads ----
