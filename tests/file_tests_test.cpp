@@ -41,11 +41,9 @@ TEST_P(GetDirPathTest, KeepsEverythingUpToTheLastBackslash) {
 INSTANTIATE_TEST_SUITE_P(
     Paths, GetDirPathTest,
     ::testing::Values(DirPathCase{"C:\\Daten\\Mozilla\\bookmarks.html", "C:\\Daten\\Mozilla\\"},
-                      DirPathCase{"C:\\Daten\\", "C:\\Daten\\"},
-                      DirPathCase{"bookmarks.html", ""}, DirPathCase{"", ""},
+                      DirPathCase{"C:\\Daten\\", "C:\\Daten\\"}, DirPathCase{"bookmarks.html", ""}, DirPathCase{"", ""},
                       DirPathCase{"\\\\server\\freigabe\\datei.html", "\\\\server\\freigabe\\"},
-                      DirPathCase{"C:/Daten/datei.html", ""},
-                      DirPathCase{"C:\\a/b\\c/d.html", "C:\\a/b\\"},
+                      DirPathCase{"C:/Daten/datei.html", ""}, DirPathCase{"C:\\a/b\\c/d.html", "C:\\a/b\\"},
                       DirPathCase{"C:\\Закладки Łódź\\書籤 😀.html", "C:\\Закладки Łódź\\"}));
 
 }  // namespace

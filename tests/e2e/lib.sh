@@ -17,10 +17,7 @@ start_display() {
   : >"$numberfile"
   Xvfb -displayfd 9 -screen 0 1024x768x24 -nolisten tcp 9>"$numberfile" >"$out/xvfb.log" 2>&1 &
   xvfb_pid=$!
-  for _ in $(seq 100); do
-    [[ -s "$numberfile" ]] && break
-    sleep 0.1
-  done
+  for _ in $(seq 100); do [[ -s "$numberfile" ]] && break; sleep 0.1; done
   [[ -s "$numberfile" ]] || { echo "Xvfb did not start" >&2; return 1; }
   export DISPLAY=":$(head -1 "$numberfile")"
 }
@@ -32,12 +29,9 @@ holders=()
 hold() {
   local log="$out/hold-${#holders[@]}.txt"
   : >"$log"
-  "$wine" "$win64/merkwandel-hold.exe" ${2:+"$2"} "$(windows_path "$1")" 120 >"$log" 2>&1 &
+  "$wine" "$win64/merkwandel-probe.exe" hold ${2:+"$2"} "$(windows_path "$1")" 120 >"$log" 2>&1 &
   holders+=($!)
-  for _ in $(seq 100); do
-    grep -q '^held' "$log" && return 0
-    sleep 0.1
-  done
+  for _ in $(seq 100); do grep -q '^held' "$log" && return 0; sleep 0.1; done
   return 1
 }
 release() {
@@ -63,11 +57,10 @@ stop_all() {
 
 # Makes the prefix once (about ten seconds the first time).
 prepare_prefix() {
-  if [[ ! -f "$WINEPREFIX/system.reg" ]]; then
-    mkdir -p "$WINEPREFIX"
-    "$wine" wineboot -i >/dev/null 2>&1 || true
-    "$wineserver" -w >/dev/null 2>&1 || true
-  fi
+  [[ ! -f "$WINEPREFIX/system.reg" ]] || return 0
+  mkdir -p "$WINEPREFIX"
+  "$wine" wineboot -i >/dev/null 2>&1 || true
+  "$wineserver" -w >/dev/null 2>&1 || true
 }
 
 # Wine's console writes CR LF; the lines are read without the CR.
@@ -105,10 +98,9 @@ type_paths() {
 screenshot() {
   local file=$1 frame=${2:-}
   import -window root "$file"
-  if [[ -n "$frame" ]]; then
-    read -r x y w h <<<"$frame"
-    convert "$file" -crop "$((w + 16))x$((h + 16))+$((x - 8))+$((y - 8))" +repage "$file"
-  fi
+  [[ -n "$frame" ]] || return 0
+  read -r x y w h <<<"$frame"
+  convert "$file" -crop "$((w + 16))x$((h + 16))+$((x - 8))+$((y - 8))" +repage "$file"
 }
 
 # ---- Checks: each one counted, every failure shown ----

@@ -5,6 +5,7 @@
 //   probe window [SECONDS]         wait for the main window, print its state
 //   probe wait-locked [SECONDS]    wait until the five input controls are disabled
 //   probe message TITLE [SECONDS]  wait for a message box, print what it shows
+//                                  (as "messages" does), its text and its frame
 //   probe messages TITLE QUIET [SECONDS]
 //                                  what a run shows: every message box of that
 //                                  title in order (one "message" line each),
@@ -13,7 +14,7 @@
 //                                  QUIET seconds; then "idle"
 //   probe ok TITLE                 press OK in that message box
 //   probe set NAME TEXT            set the text of the control NAME (a name of
-//                                  the design), the caret behind it as after typing
+//                                  the design)
 //   probe click NAME               click the control NAME; returns at once
 //   probe click-timed NAME TITLE [SECONDS]  click the control NAME, wait for the
 //                                  message box TITLE, print the milliseconds in between
@@ -39,6 +40,12 @@
 //   probe close-explorer [SECONDS] wait up to SECONDS for an Explorer window,
 //                                  then close every one (a line each); 1 when
 //                                  none came
+//   probe hold [--share] FILE [SECONDS]  hold the existing FILE open for reading
+//                                  and writing as another program does, letting
+//                                  nobody else open it or, with --share, letting
+//                                  others read and write it too; print "held"
+//                                  (or "error") and wait until killed, or
+//                                  SECONDS (600)
 //
 // Texts on the command line may be in any script: the probe reads its
 // arguments as UTF-16 and hands texts to the windows with the wide calls.
@@ -194,13 +201,12 @@ std::string ShownIcon(HWND iconControl) {
   constexpr int kSize = 32;
   RECT rect{};
   GetWindowRect(iconControl, &rect);
-  const HDC screen = GetDC(nullptr);
-  const HDC shown = CreateCompatibleDC(screen), drawn = CreateCompatibleDC(screen);
-  const HBITMAP shownBits = CreateCompatibleBitmap(screen, kSize, kSize);
-  const HBITMAP drawnBits = CreateCompatibleBitmap(screen, kSize, kSize);
-  const HGDIOBJ shownBefore = SelectObject(shown, shownBits), drawnBefore = SelectObject(drawn, drawnBits);
-  BitBlt(shown, 0, 0, kSize, kSize, screen, rect.left, rect.top, SRCCOPY);
-  const HBRUSH background = CreateSolidBrush(GetPixel(shown, 0, 0));
+  const HDC screen = GetDC(nullptr), drawn = CreateCompatibleDC(screen);
+  std::vector<COLORREF> shown;
+  for (int i = 0; i < kSize * kSize; ++i) shown.push_back(GetPixel(screen, rect.left + i % kSize, rect.top + i / kSize));
+  const HBITMAP bits = CreateCompatibleBitmap(screen, kSize, kSize);
+  const HGDIOBJ before = SelectObject(drawn, bits);
+  const HBRUSH background = CreateSolidBrush(shown[0]);
   std::string best = "unknown";
   long least = -1;
   for (const auto& [id, name] : {std::pair{IDI_INFORMATION, "information"}, std::pair{IDI_WARNING, "warning"},
@@ -210,18 +216,15 @@ std::string ShownIcon(HWND iconControl) {
     DrawIconEx(drawn, 0, 0, LoadIconW(nullptr, id), kSize, kSize, 0, nullptr, DI_NORMAL);
     long difference = 0;
     for (int i = 0; i < kSize * kSize; ++i) {
-      const COLORREF a = GetPixel(shown, i % kSize, i / kSize), b = GetPixel(drawn, i % kSize, i / kSize);
+      const COLORREF a = shown[static_cast<std::size_t>(i)], b = GetPixel(drawn, i % kSize, i / kSize);
       difference += std::abs(GetRValue(a) - GetRValue(b)) + std::abs(GetGValue(a) - GetGValue(b)) +
                     std::abs(GetBValue(a) - GetBValue(b));
     }
     if (least < 0 || difference < least) least = difference, best = name;
   }
   DeleteObject(background);
-  SelectObject(shown, shownBefore);
-  SelectObject(drawn, drawnBefore);
-  DeleteObject(shownBits);
-  DeleteObject(drawnBits);
-  DeleteDC(shown);
+  SelectObject(drawn, before);
+  DeleteObject(bits);
   DeleteDC(drawn);
   ReleaseDC(nullptr, screen);
   return best;
@@ -257,9 +260,10 @@ bool Press(HWND dialog, int button) {
   return PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED), reinterpret_cast<LPARAM>(control));
 }
 
-// A message box: its title, icon, number of buttons, text, and whether the
-// main window's controls were locked while it showed.
-void PrintMessage(HWND box, bool oneLine) {
+// A message box: its title, icon, number of buttons, whether the main
+// window's controls were locked while it showed, and its text; with
+// `details`, the text and the frame on lines of their own too.
+void PrintMessage(HWND box, bool details) {
   Sleep(300);  // let it finish drawing
   HWND icon = nullptr;
   int buttons = 0;
@@ -267,14 +271,11 @@ void PrintMessage(HWND box, bool oneLine) {
     if (ClassOf(child) == "Static" && (GetWindowLongW(child, GWL_STYLE) & SS_TYPEMASK) == SS_ICON) icon = child;
     if (ClassOf(child) == "Button" && IsWindowVisible(child)) ++buttons;
   });
-  const std::string title = TextOf(box), shown = ShownIcon(icon), text = TextOf(GetDlgItem(box, kMessageText));
-  if (oneLine) {
-    std::printf("message\t%s\t%s\t%d\t%d\t%s|\n", title.c_str(), shown.c_str(), buttons, Locked(), text.c_str());
-  } else {
-    std::printf("title\t%s\ntext\t%s|\nicon\t%s\nbuttons\t%d\nlocked\t%d\n", title.c_str(), text.c_str(),
-                shown.c_str(), buttons, Locked());
-    PrintFrame(box);
-  }
+  const std::string text = TextOf(GetDlgItem(box, kMessageText));
+  std::printf("message\t%s\t%s\t%d\t%d\t%s|\n", TextOf(box).c_str(), ShownIcon(icon).c_str(), buttons, Locked(),
+              text.c_str());
+  if (details) std::printf("text\t%s|\n", text.c_str());
+  if (details) PrintFrame(box);
   std::fflush(stdout);
 }
 
@@ -283,7 +284,7 @@ int CollectMessages(const char* title, double quiet, double seconds) {
   const bool idle = Until(
       [&] {
         if (const HWND box = FindDialog(kMessageText, title)) {
-          PrintMessage(box, true);
+          PrintMessage(box, false);
           if (!Press(box, IDOK) || !Gone(box, 10)) std::printf("stuck\n");
           busy = Now();
         } else if (Locked()) {
@@ -395,11 +396,7 @@ int WindowCommand(const std::string& command, int argc, char** argv) {
   const HWND control = argc >= 3 ? ControlNamed(argv[2]) : nullptr;
   if (command == "click" && control != nullptr) return PostMessageW(control, BM_CLICK, 0, 0) ? 0 : 1;
   if (command == "set" && control != nullptr && argc >= 4) {
-    SendMessageW(control, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(Wide(argv[3]).c_str()));
-    const LRESULT end = SendMessageW(control, WM_GETTEXTLENGTH, 0, 0);
-    SendMessageW(control, EM_SETSEL, static_cast<WPARAM>(end), end);
-    SendMessageW(control, EM_SCROLLCARET, 0, 0);
-    return 0;
+    return SendMessageW(control, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(Wide(argv[3]).c_str())) ? 0 : 1;
   }
   if (command == "click-timed" && control != nullptr && argc >= 4) {
     // Looked for every 10 ms: "elapsed<TAB>milliseconds" from the click to the box.
@@ -432,10 +429,12 @@ int WindowCommand(const std::string& command, int argc, char** argv) {
 int DialogCommand(const std::string& command, int argc, char** argv) {
   if (command == "message" && argc >= 3) {
     const HWND box = WaitForDialog(kMessageText, argv[2], Seconds(argc, argv, 3, 30));
-    if (box != nullptr) PrintMessage(box, false);
+    if (box != nullptr) PrintMessage(box, true);
     return box == nullptr ? 1 : 0;
   }
-  if (command == "messages" && argc >= 4) return CollectMessages(argv[2], std::atof(argv[3]), Seconds(argc, argv, 4, 60));
+  if (command == "messages" && argc >= 4) {
+    return CollectMessages(argv[2], std::atof(argv[3]), Seconds(argc, argv, 4, 60));
+  }
   if (command == "ok" && argc >= 3) {
     const HWND box = FindDialog(kMessageText, argv[2]);
     return box != nullptr && Press(box, IDOK) ? 0 : 1;
@@ -462,12 +461,14 @@ int DialogCommand(const std::string& command, int argc, char** argv) {
     return IsWindow(dialog) ? 1 : 0;
   }
   if (command == "folder-browser" || command == "folder-choose") {
-    const HWND dialog = WaitForDialog(kBrowseTree, nullptr, command == "folder-browser" ? Seconds(argc, argv, 2, 30) : 10);
+    const double seconds = command == "folder-browser" ? Seconds(argc, argv, 2, 30) : 10;
+    const HWND dialog = WaitForDialog(kBrowseTree, nullptr, seconds);
     if (dialog == nullptr) return 1;
     Sleep(300);  // let it fill its tree
     if (command == "folder-browser") {
+      const HWND tree = GetDlgItem(dialog, kBrowseTree);
       std::printf("title\t%s\ntext\t%s\nselected\t%s\n", TextOf(dialog).c_str(),
-                  TextOf(GetDlgItem(dialog, kBrowseText)).c_str(), SelectedFolder(GetDlgItem(dialog, kBrowseTree)).c_str());
+                  TextOf(GetDlgItem(dialog, kBrowseText)).c_str(), SelectedFolder(tree).c_str());
       return 0;
     }
     if (argc >= 3) return ChooseFolder(dialog, argv[2], argc >= 4 ? argv[3] : "");
@@ -496,16 +497,22 @@ int Run(int argc, char** argv) {
     return 2;
   }
   const std::string command = argv[1];
+  const int share = argc >= 3 && std::string(argv[2]) == "--share" ? 1 : 0;
+  if (command == "hold" && argc >= 3 + share) {
+    const KernelHandle held(CreateFileW(Wide(argv[2 + share]).c_str(), GENERIC_READ | GENERIC_WRITE,
+                                        share ? FILE_SHARE_READ | FILE_SHARE_WRITE : 0, nullptr, OPEN_EXISTING, 0,
+                                        nullptr));
+    std::printf("%s\n", held ? "held" : "error");
+    std::fflush(stdout);
+    if (held) Sleep(static_cast<DWORD>(Seconds(argc, argv, 3 + share, 600) * 1000));
+    return held ? 0 : 1;
+  }
   // The desktop comes with the program: a command that waits for the
   // program's window waits for its desktop too.
   if (const char* desktop = std::getenv("MERKWANDEL_DESKTOP"); desktop != nullptr && *desktop) {
     const double seconds = command == "window" || command == "message" || command == "messages" ? 60 : 0;
     HDESK handle = nullptr;
-    const DWORD start = GetTickCount();
-    while ((handle = OpenDesktopW(Wide(desktop).c_str(), 0, FALSE, GENERIC_ALL)) == nullptr &&
-           GetTickCount() - start < seconds * 1000) {
-      Sleep(100);
-    }
+    Until([&] { return (handle = OpenDesktopW(Wide(desktop).c_str(), 0, FALSE, GENERIC_ALL)) != nullptr; }, seconds);
     // No desktop: no windows, so nothing to wait for or to act on.
     if (handle == nullptr) return command == "wait-gone" || command == "windows" ? 0 : 1;
     if (!SetThreadDesktop(handle)) return 2;
