@@ -32,13 +32,16 @@ class HostTestBackend final : public TestBackend {
 };
 
 // The console driver's paths without drive letter are host paths, in which
-// "\" separates as well.
+// "\" separates as well; the console driver's copies may fail in reading.
 TEST(HostFileSystemTest, TakesHostPathsWithoutDriveLetter) {
   TempFolder temp;
   platform::host::HostFileSystem files;
   EXPECT_TRUE(files.MakeSureDirectoryPathExists(temp.path() + "\\Sub\\"));
   EXPECT_TRUE(files.WriteWholeFile(temp.path() + "/Sub/a.url", "x"));
   EXPECT_TRUE(files.SearchFindsEntry(temp.path() + "\\Sub\\a.url"));
+  // A copy that fails half-way is no copy.
+  files.readFault = [](const std::string&) { return std::optional<std::size_t>(1); };
+  EXPECT_FALSE(files.CopySharedFile(temp.path() + "/Sub/a.url", temp.path() + "/Sub/b.url"));
   EXPECT_EQ(HostNames(temp.path() + "/Sub"), std::vector<std::string>{"a.url"});
 }
 
