@@ -310,7 +310,10 @@ bool HostFileSystem::MakeSureDirectoryPathExists(const std::string& path) {
     prefix.components.push_back(component);
     const auto located = Locate(prefix);
     if (!located) return false;
-    if (located->exists) continue;  // a file in the way is not looked at, as on Windows
+    if (located->exists) {
+      if (!IsFolder(located->hostPath)) return false;  // a file in the way: no chain
+      continue;
+    }
     if (winpath::PathLength(winpath::Format(prefix)) > winpath::kMaxFolderPath) return false;
     if (::mkdir(located->hostPath.c_str(), 0777) != 0 && errno != EEXIST) return false;
   }

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <array>
 
+#include "platform/common/windows_path.h"
 #include "platform/win32/handles.h"
 #include "platform/win32/wide.h"
 
@@ -108,9 +109,10 @@ bool Win32FileSystem::MakeSureDirectoryPathExists(const std::string& path) {
   const std::wstring wide = Wide(path);
   for (auto end = wide.find(L'\\', RootLength(wide)); end != std::wstring::npos;
        end = wide.find(L'\\', end + 1)) {
-    // The folder with its "\" and the NUL must fit into MAX_PATH units; the
-    // folders along the path before it stay made.
-    if (end + 2 > MAX_PATH) {
+    // Windows makes no folder longer than MAX_PATH - 12 units (room for an
+    // 8.3 name); checked here as well, as Wine does not. The folders along
+    // the path before it stay made.
+    if (end > winpath::kMaxFolderPath) {
       SetLastError(ERROR_FILENAME_EXCED_RANGE);
       return false;
     }
@@ -168,6 +170,8 @@ std::unique_ptr<InputFile> Win32FileSystem::OpenForReading(const std::string& pa
 bool Win32FileSystem::WriteWholeFile(const std::string& path, std::string_view content) {
   if (path.empty() || path.back() == '\\' || path.back() == '/') return false;
   const std::wstring wide = Wide(path);
+  // MAX_PATH, which Windows applies to the program and Wine does not.
+  if (wide.size() > winpath::kMaxPath) return false;
   switch (WriteNewFile(wide, content)) {
     case Created::kWritten: return true;
     case Created::kFailed: return false;

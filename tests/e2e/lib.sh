@@ -17,16 +17,35 @@ start_display() {
   : >"$numberfile"
   Xvfb -displayfd 9 -screen 0 1024x768x24 -nolisten tcp 9>"$numberfile" >"$out/xvfb.log" 2>&1 &
   xvfb_pid=$!
-  for _ in $(seq 100); do
-    [[ -s "$numberfile" ]] && break
-    sleep 0.1
-  done
+  for _ in $(seq 100); do [[ -s "$numberfile" ]] && break; sleep 0.1; done
   [[ -s "$numberfile" ]] || { echo "Xvfb did not start" >&2; return 1; }
   export DISPLAY=":$(head -1 "$numberfile")"
 }
 
-# Ends everything this prefix started, then the display.
+# hold FILE [--share]: another program holds FILE (a Linux path) open until
+# release, letting nobody else open it or, with --share, letting others
+# read and write it too (as Firefox holds its database).
+holders=()
+hold() {
+  local log="$out/hold-${#holders[@]}.txt"
+  : >"$log"
+  "$wine" "$win64/merkwandel-probe.exe" hold ${2:+"$2"} "$(windows_path "$1")" 120 >"$log" 2>&1 &
+  holders+=($!)
+  for _ in $(seq 100); do grep -q '^held' "$log" && return 0; sleep 0.1; done
+  return 1
+}
+release() {
+  local pid
+  for pid in "${holders[@]}"; do
+    kill "$pid" 2>/dev/null || true
+    wait "$pid" 2>/dev/null || true
+  done
+  holders=()
+}
+
+# Ends what hold started, everything this prefix started, then the display.
 stop_all() {
+  release
   "$wineserver" -k >/dev/null 2>&1 || true
   "$wineserver" -w >/dev/null 2>&1 || true
   if [[ -n "$xvfb_pid" ]]; then
@@ -38,11 +57,10 @@ stop_all() {
 
 # Makes the prefix once (about ten seconds the first time).
 prepare_prefix() {
-  if [[ ! -f "$WINEPREFIX/system.reg" ]]; then
-    mkdir -p "$WINEPREFIX"
-    "$wine" wineboot -i >/dev/null 2>&1 || true
-    "$wineserver" -w >/dev/null 2>&1 || true
-  fi
+  [[ ! -f "$WINEPREFIX/system.reg" ]] || return 0
+  mkdir -p "$WINEPREFIX"
+  "$wine" wineboot -i >/dev/null 2>&1 || true
+  "$wineserver" -w >/dev/null 2>&1 || true
 }
 
 # Wine's console writes CR LF; the lines are read without the CR.
@@ -80,10 +98,9 @@ type_paths() {
 screenshot() {
   local file=$1 frame=${2:-}
   import -window root "$file"
-  if [[ -n "$frame" ]]; then
-    read -r x y w h <<<"$frame"
-    convert "$file" -crop "$((w + 16))x$((h + 16))+$((x - 8))+$((y - 8))" +repage "$file"
-  fi
+  [[ -n "$frame" ]] || return 0
+  read -r x y w h <<<"$frame"
+  convert "$file" -crop "$((w + 16))x$((h + 16))+$((x - 8))+$((y - 8))" +repage "$file"
 }
 
 # ---- Checks: each one counted, every failure shown ----
@@ -112,7 +129,7 @@ field() {  # field FILE KEY COLUMN: the column of the first line with that key
   awk -F'\t' -v key="$2" -v col="$3" '$1 == key { print $col; exit }' "$1"
 }
 control() {  # control FILE NAME COLUMN (4 x, 5 y, 6 w, 7 h, 8 visible, 9 enabled, 10 default, 11 text)
-  awk -F'\t' -v name="$2" -v col="$3" '$1 == "control" && $2 == name { print $col; exit }' "$1"
+  awk -F'\t' -v name="$2" -v col="$3" '$1 == "control" && $2 == name { sub(/\|$/, "", $11); print $col; exit }' "$1"
 }
 
 # ---- The per-user shell folders that the start-up reads ----

@@ -1,0 +1,170 @@
+#!/usr/bin/env bash
+# End-to-end test of the two paths under Wine, on build/win64/merkwandel.exe:
+#
+# 1. The start-up: with "AppData" and "Favorites" of a fresh Wine prefix
+#    pointed at test folders that hold two Firefox profiles, the window
+#    opens with the last profile's bookmark file and the "Importierte
+#    Dateien" folder of the favourites in its fields, and shows no message.
+# 2. The two "..." buttons, worked through the dialogs they open.
+#    bHypertext opens the open-file dialog "Datei öffnen" in the folder of
+#    the file named in tHypertext, or in the current directory when that
+#    names nothing, offering HTML files (chosen), Firefox's bookmark
+#    database and all files; the file chosen there goes into tHypertext
+#    (names in several scripts, a file in a drive's root); a missing file
+#    is refused; Cancel changes nothing. bFavoriten opens the shell's folder
+#    browser with its text; Cancel changes nothing; a drive gives its root,
+#    an ordinary folder its path.
+# 3. With only Firefox's bookmark database (places.sqlite) in the last
+#    profile, the start-up proposes the database, and "Starten" writes its
+#    shortcuts and reports their count, also while another program holds
+#    the database open as Firefox does.
+#
+# Runs in a Wine prefix and on a virtual display of its own and ends both
+# on every way out. Window and dialog states and screenshots go to
+# build/e2e-paths/.
+#
+# Needs build/win64 (merkwandel.exe, merkwandel-probe.exe)
+# and build/host (merkwandel-bench-generate).
+set -euo pipefail
+# The whole test ends within ten minutes, whatever hangs (its cleanup runs).
+[[ -n "${MERKWANDEL_E2E_LIMITED:-}" ]] || MERKWANDEL_E2E_LIMITED=1 exec timeout 600 "$0" "$@"
+root="$(cd "$(dirname "$0")/../.." && pwd)"
+out="$root/build/e2e-paths"
+rm -rf "$out"
+mkdir -p "$out"
+export WINEPREFIX="$out/wineprefix"
+export MERKWANDEL_DESKTOP=MerkwandelPaths
+# shellcheck source=lib.sh
+source "$root/tests/e2e/lib.sh"
+trap stop_all EXIT
+trap 'echo "FAIL paths_e2e.sh line $LINENO: $BASH_COMMAND" >&2' ERR
+prepare_prefix
+
+# Two profiles: sorted by name without regard to letter case, the last one
+# is "XYZ.default-release" (by byte values it would be "abc.default"). A
+# file in the profiles folder is no profile. The user's name is not ASCII.
+appdata="$out/data/Anwendungsdaten Jürgen"
+profiles="$appdata/Mozilla/Firefox/Profiles"
+profile="$profiles/XYZ.default-release"
+favorites="$out/data/Favoriten Jürgen"
+mkdir -p "$profiles/abc.default" "$profile" "$favorites"
+touch "$profiles/zzz.txt"
+set_shell_folder AppData "$(windows_path "$appdata")"
+set_shell_folder Favorites "$(windows_path "$favorites")"
+# The files and folders a user picks from.
+data="$out/data"
+mkdir -p "$data/Закладки Łódź" "$data/Andere" "$data/Избранное ✓ Müller"
+for file in "Закладки Łódź/bookmarks.html" "Закладки Łódź/Ελληνικά 書籤 😀.html" Andere/export.html; do
+  echo '<!DOCTYPE NETSCAPE-Bookmark-file-1>' >"$data/$file"
+done
+echo '<!DOCTYPE NETSCAPE-Bookmark-file-1>' >"$WINEPREFIX/drive_c/wurzel.html"
+win() { windows_path "$data/$1"; }
+start_display
+
+# ---- 1. The start-up ----
+# The program's current directory is the folder Andere.
+(cd "$data/Andere" && start_program)
+probe window 60 >"$out/window.txt" || fail "the window does not open"
+sleep 1  # room for a message box, if the start-up showed one
+check "no message at start" "$(probe windows | grep -c $'^toplevel\t#32770' || true)" "0"
+screenshot "$out/window.png"
+check "tHypertext: the last profile's bookmark file" "$(control "$out/window.txt" tHypertext 11)" \
+  "$(windows_path "$profile/bookmarks.html")"
+check "tFavoriten: the import folder in the favourites" "$(control "$out/window.txt" tFavoriten 11)" \
+  "$(windows_path "$favorites/Importierte Dateien")"
+check "the import folder is not made at start" "$(ls "$favorites")" ""
+
+# ---- 2. The two "..." buttons ----
+# The text of a control of the window now.
+text_of() {
+  probe window 5 >"$out/now.txt" || fail "the window is gone"
+  control "$out/now.txt" "$1" 11
+}
+title="Datei öffnen"
+# choose_file CASE TEXT-BEFORE FOLDER-SHOWN [NAME]: puts TEXT-BEFORE into
+# tHypertext, clicks its "...", checks the dialog and the folder it opens
+# in, then chooses NAME there (types it, presses Open) or, without NAME,
+# cancels.
+choose_file() {
+  local case=$1 before=$2 shown=$3 name=${4:-}
+  probe set tHypertext "$before" && probe click bHypertext || fail "$case: no tHypertext or bHypertext"
+  probe file-dialog "$title" 30 >"$out/file-dialog-$case.txt" || fail "$case: no dialog titled $title"
+  check "$case: the dialog" "$(cut -f2 "$out/file-dialog-$case.txt" | head -4 | tr '\n' '/')" \
+    "$title/$shown/Hypertextdokumente/Hypertextdokumente|Firefox-Lesezeichendatenbank|Alle Dateitypen/"
+  screenshot "$out/file-dialog-$case.png"
+  probe file-choose "$title" ${name:+"$name"} || fail "$case: the dialog does not close"
+}
+choose_file missing "$(win Fehlt/bookmarks.html)" "$(win Andere)" export.html
+check "missing: a file chosen in the current directory" "$(text_of tHypertext)" "$(win Andere/export.html)"
+choose_file existing "$(win "Закладки Łódź/bookmarks.html")" "$(win "Закладки Łódź")" "Ελληνικά 書籤 😀.html"
+check "existing: a file chosen in the bookmark file's folder" "$(text_of tHypertext)" "$(win "Закладки Łódź/Ελληνικά 書籤 😀.html")"
+choose_file cancel "$(win "Закладки Łódź/bookmarks.html")" "$(win "Закладки Łódź")"
+check "cancel: tHypertext keeps its text" "$(text_of tHypertext)" "$(win "Закладки Łódź/bookmarks.html")"
+# The dialog made the chosen file's folder the current directory, so an
+# empty field now opens it there.
+probe set tHypertext ""
+probe click bHypertext
+probe file-choose "$title" fehlt.html && fail "a missing file is taken"
+probe ok "" || true  # the box that says so (untitled under Wine)
+probe file-choose "$title" || fail "the dialog does not close on Cancel"
+check "refused: tHypertext keeps its text" "$(text_of tHypertext)" ""
+choose_file empty "" "$(win "Закладки Łódź")" 'C:\wurzel.html'
+check "empty: a file in the drive's root" "$(text_of tHypertext)" 'C:\wurzel.html'
+
+before=$(text_of tFavoriten)
+probe click bFavoriten || fail "no bFavoriten"
+probe folder-browser 30 >"$out/folder-browser.txt" || fail "no folder browser"
+screenshot "$out/folder-browser.png"
+check "the folder browser's text" "$(field "$out/folder-browser.txt" text 2)" "Bitte wählen Sie den gewünschten Zielordner ..."
+probe folder-choose || fail "the folder browser does not close on Cancel"
+check "cancel: tFavoriten keeps its text" "$(text_of tFavoriten)" "$before"
+probe click bFavoriten
+probe folder-choose 'C:\' '(C:)' >"$out/folder-drive.txt" || fail "drive C: can't be chosen"
+check "a drive gives its root" "$(text_of tFavoriten)" 'C:\'
+probe click bFavoriten
+probe folder-choose "$(win "Избранное ✓ Müller")" >"$out/folder-ordinary.txt" || fail "Избранное ✓ Müller can't be chosen"
+check "an ordinary folder gives its path" "$(text_of tFavoriten)" "$(win "Избранное ✓ Müller")"
+probe close
+probe wait-gone 10 || fail "the window does not close"
+
+# ---- 3. A profile with Firefox's bookmark database and no export ----
+# The database of a generated Firefox export with its list of the
+# shortcuts it gives ("name<TAB>URL").
+database="$profile/places.sqlite"
+"$root/build/host/bench/merkwandel-bench-generate" places 60 "$database" "$out/expected.tsv"
+count=$(wc -l <"$out/expected.tsv")
+before=$(md5sum "$database")
+target="$favorites/Importierte Dateien"
+# The shortcuts in the target folder as "name<TAB>URL", each checked to be
+# exactly the two lines of a shortcut.
+written() {
+  (cd "$target" && perl -e 'for my $f (glob("*.url")) { open(my $h, "<", $f) or die; local $/; my $c = <$h>;
+    (my $n = $f) =~ s/\.url$//; print $c =~ /\A\[InternetShortcut\]\r\nURL=(.*)\r\n\z/ ? "$n\t$1\n" : "$f: $c\n" }') |
+    LC_ALL=C sort
+}
+# convert CASE: "Starten", the report, the shortcuts, Explorer closed again.
+convert() {
+  rm -rf "$target"
+  probe click bStarten
+  probe messages " Merkwandel" 1.5 60 >"$out/messages-$1.txt" || true
+  check "$1: the report" "$(awk -F'\t' '$1 == "message" { print $3 ": " $6 }' "$out/messages-$1.txt")" \
+    "information: Es wurden $count Favoriten aus der Firefox Lesezeichendatei exportiert.    |"
+  probe close-explorer 15 >/dev/null || true
+  check "$1: the shortcuts of the database" "$(written)" "$(LC_ALL=C sort "$out/expected.tsv")"
+}
+start_program
+probe window 60 >"$out/window-places.txt" || fail "the window does not open again"
+check "tHypertext: the profile's database" "$(control "$out/window-places.txt" tHypertext 11)" "$(windows_path "$database")"
+convert places
+# Held open for reading and writing by a program that lets others do the
+# same, as Firefox holds it while it runs.
+hold "$database" --share || fail "the probe did not hold the database"
+convert places-held
+release
+check "the profile: the database unchanged, nothing beside it" "$(md5sum "$database"; ls "$profile")" \
+  "$before"$'\n'"places.sqlite"
+check "no copy left among the temporary files" "$(find "$WINEPREFIX/drive_c/users" -iname 'merkwandel-*')" ""
+probe close
+probe wait-gone 10 || fail "the window does not close"
+printf 'paths_e2e: screenshots in %s\n' "$out"
+finish_checks
