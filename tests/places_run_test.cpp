@@ -59,22 +59,22 @@ TEST_F(PlacesRunTest, AWalStartedAnewWhileCopyingIsCopiedAgain) {
   MakeHostFolder(Host("Profil"));
   const Database firefox = OpenForWriting(Host("Profil/places.sqlite"));
   Execute(firefox.get(), std::string("PRAGMA journal_mode = WAL; PRAGMA wal_autocheckpoint = 0;") + kPlacesSchema +
-                             kPlacesRoots + kTree);
+                             kPlacesRoots + kPlacesTree);
   // Between the copy of the file and that of its "-wal", Firefox moves the
   // "-wal" into the file and starts it anew with a further bookmark.
   int walOpened = 0;
   files_.openFault = [&](const std::string& hostPath) {
     if (hostPath == Host("Profil/places.sqlite-wal") && ++walOpened == 2) {
       Execute(firefox.get(),
-              "PRAGMA wal_checkpoint(TRUNCATE); INSERT INTO moz_places (id, url) VALUES (11, 'https://neu.example/');"
-              "INSERT INTO moz_bookmarks (id, type, fk, parent, position, title) VALUES (50, 1, 11, 3, 2, 'Neu');");
+              "PRAGMA wal_checkpoint(TRUNCATE); INSERT INTO moz_places (id, url) VALUES (12, 'https://neu.example/');"
+              "INSERT INTO moz_bookmarks (id, type, fk, parent, position, title) VALUES (51, 1, 12, 3, 2, 'Neu');");
     }
     return false;
   };
   root_.SetText(app::Field::tHypertext, Host("Profil/places.sqlite"));
   conversion::RunConversion(root_);
   EXPECT_EQ(TargetFiles().at("Neu.url"), "[InternetShortcut]\r\nURL=https://neu.example/\r\n");
-  EXPECT_EQ(ui_.messages.back().text, "Es wurden 9 Favoriten aus der Firefox Lesezeichendatei exportiert.    ");
+  EXPECT_EQ(ui_.messages.back().text, "Es wurden 10 Favoriten aus der Firefox Lesezeichendatei exportiert.    ");
 }
 
 }  // namespace
