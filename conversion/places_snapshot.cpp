@@ -68,16 +68,15 @@ Copied CopyDatabase(platform::FileSystem& files, const std::string& path, const 
 
 SnapshotOutcome ConvertPlacesSnapshot(app::Root& root, ShortcutWriter& writer, const std::string& path) {
   auto& files = root.Platform().Files();
-  std::optional<TemporaryFolder> folder;
+  const TemporaryFolder folder(files);
+  if (!folder.path()) return SnapshotOutcome::kUnreadable;
   std::string copy;
   // Firefox may write while the files are copied; a torn copy is made anew,
-  // a few times at most (then read as it is: what is damaged gives nothing).
+  // under a new name, a few times at most (then read as it is: what is
+  // damaged gives nothing).
   for (int attempt = 0; attempt < 3; ++attempt) {
-    folder.reset();
-    folder.emplace(files);
-    if (!folder->path()) return SnapshotOutcome::kUnreadable;
     // "/" separates the folder's files for this program and for SQLite alike.
-    copy = *folder->path() + "/places.sqlite";
+    copy = *folder.path() + "/places" + std::to_string(attempt) + ".sqlite";
     const Copied copied = CopyDatabase(files, path, copy);
     if (copied == Copied::kFailed) return SnapshotOutcome::kUnreadable;
     if (copied == Copied::kConsistent) break;
