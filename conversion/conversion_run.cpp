@@ -19,14 +19,9 @@ constexpr std::string_view kDatabaseHead{"SQLite format 3\0", 16};
 // A file whose first bytes were read already: hands them out again first.
 class ReadAgain final : public platform::InputFile {
  public:
-  explicit ReadAgain(platform::InputFile& file) : file_(file) {
-    while (head_.size() < kDatabaseHead.size()) {
-      char bytes[kDatabaseHead.size()];
-      const std::ptrdiff_t read = file_.Read(bytes, kDatabaseHead.size() - head_.size());
-      if (read <= 0) break;  // the end, or a failure: the file says it again after the head
-      head_.append(bytes, static_cast<std::size_t>(read));
-    }
-  }
+  // The end or a failure met while reading the head, the file reports again
+  // at the next read behind it.
+  explicit ReadAgain(platform::InputFile& file) : file_(file), head_(ReadHead(file, kDatabaseHead.size())) {}
   bool IsDatabase() const { return head_ == kDatabaseHead; }
   std::ptrdiff_t Read(char* buffer, std::size_t capacity) override {
     if (handedOut_ == head_.size()) return file_.Read(buffer, capacity);

@@ -24,19 +24,10 @@ class TemporaryFolder {
   std::optional<std::string> path_;
 };
 
-// The first bytes of a file, up to `count`; empty when it can't be read.
+// The first bytes of the file `path`, up to `count`; empty when it can't be read.
 std::string Head(platform::FileSystem& files, const std::string& path, std::size_t count) {
-  std::string head(count, '\0');
-  std::size_t have = 0;
-  if (auto file = files.OpenForReading(path)) {
-    while (have < count) {
-      const std::ptrdiff_t read = file->Read(head.data() + have, count - have);
-      if (read <= 0) break;
-      have += static_cast<std::size_t>(read);
-    }
-  }
-  head.resize(have);
-  return head;
+  const auto file = files.OpenForReading(path);
+  return file ? ReadHead(*file, count) : std::string();
 }
 
 // Copies the database `path` and the files beside it that belong to it into
@@ -65,6 +56,18 @@ Copied CopyDatabase(platform::FileSystem& files, const std::string& path, const 
 }
 
 }  // namespace
+
+std::string ReadHead(platform::InputFile& file, std::size_t count) {
+  std::string head(count, '\0');
+  std::size_t have = 0;
+  while (have < count) {
+    const std::ptrdiff_t read = file.Read(head.data() + have, count - have);
+    if (read <= 0) break;
+    have += static_cast<std::size_t>(read);
+  }
+  head.resize(have);
+  return head;
+}
 
 SnapshotOutcome ConvertPlacesSnapshot(app::Root& root, ShortcutWriter& writer, const std::string& path) {
   auto& files = root.Platform().Files();

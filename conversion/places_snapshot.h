@@ -20,6 +20,10 @@ enum class SnapshotOutcome {
   kWindowClosing,  // an event pump reported that the window is closing
 };
 
+// The first bytes of `file`, up to `count`: fewer at its end or when reading
+// fails.
+std::string ReadHead(platform::InputFile& file, std::size_t count);
+
 // Hands every bookmark of the database `path` to `writer`, in the order of
 // Firefox's own HTML export, and pumps events once after each.
 SnapshotOutcome ConvertPlacesSnapshot(app::Root& root, ShortcutWriter& writer, const std::string& path);
