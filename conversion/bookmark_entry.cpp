@@ -9,9 +9,22 @@
 namespace merkwandel::conversion {
 namespace {
 
-bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\f' || c == '\r' || c == '\n'; }
+// Where a line of the file ended (see ReadEntry).
+constexpr char kLineEnd = '\n';
+
+// White space as in HTML: in a title, a run of it shows as one space.
+bool IsWhiteSpace(char c) { return c == ' ' || c == '\t' || c == '\f' || c == '\r' || c == '\n'; }
+// Separates the attributes of a tag; a line end does not, as the lines are joined there.
+bool IsBlank(char c) { return IsWhiteSpace(c) && c != kLineEnd; }
 
 char LowerAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
+
+// `text` without its line ends, as the lines were joined.
+std::string Joined(std::string_view text) {
+  std::string joined(text);
+  std::erase(joined, kLineEnd);
+  return joined;
+}
 
 bool EqualsIgnoreCase(std::string_view a, std::string_view b) {
   if (a.size() != b.size()) return false;
@@ -117,7 +130,7 @@ EntryParts ReadEntry(std::string_view entry) {
   std::size_t i = 1;  // behind the tag name "A"
   std::optional<std::string_view> href;
   for (;;) {
-    while (i < entry.size() && IsBlank(entry[i])) ++i;
+    while (i < entry.size() && IsWhiteSpace(entry[i])) ++i;
     if (i >= entry.size()) return {};  // the start tag does not close
     if (entry[i] == '>') {
       ++i;
@@ -125,11 +138,11 @@ EntryParts ReadEntry(std::string_view entry) {
     }
     const std::size_t nameStart = i;
     while (i < entry.size() && !IsBlank(entry[i]) && entry[i] != '=' && entry[i] != '>') ++i;
-    const std::string_view name = entry.substr(nameStart, i - nameStart);
-    while (i < entry.size() && IsBlank(entry[i])) ++i;
+    const std::string name = Joined(entry.substr(nameStart, i - nameStart));
+    while (i < entry.size() && IsWhiteSpace(entry[i])) ++i;
     if (i >= entry.size() || entry[i] != '=') continue;  // an attribute without value
     ++i;
-    while (i < entry.size() && IsBlank(entry[i])) ++i;
+    while (i < entry.size() && IsWhiteSpace(entry[i])) ++i;
     if (i >= entry.size()) return {};
     std::string_view value;
     if (entry[i] == '"' || entry[i] == '\'') {
@@ -145,7 +158,7 @@ EntryParts ReadEntry(std::string_view entry) {
     if (!href && EqualsIgnoreCase(name, "HREF")) href = value;
   }
   if (!href) return {};
-  return EntryParts{DecodeReferences(*href, false), std::string(entry.substr(i))};
+  return EntryParts{DecodeReferences(Joined(*href), false), std::string(entry.substr(i))};
 }
 
 std::string DecodeTitle(std::string_view rawTitle) { return DecodeReferences(rawTitle, true); }
@@ -154,9 +167,22 @@ std::string ShortcutName(std::string_view title) {
   std::string name;
   name.reserve(std::min(title.size(), 4 * kMaxNameLength));
   std::size_t characters = 0;
+  bool begun = false;  // a character other than white space came
+  bool space = false;  // white space since the last such character
   std::size_t i = 0;
   while (i < title.size() && characters < kMaxNameLength) {
     const auto byte = static_cast<unsigned char>(title[i]);
+    if (IsWhiteSpace(title[i])) {
+      space = begun;
+      ++i;
+      continue;
+    }
+    begun = true;
+    if (space) {
+      space = false;
+      name.push_back(' ');
+      if (++characters == kMaxNameLength) break;
+    }
     if (byte < 0x80) {
       ++i;
       if (byte == '\\' || byte == '/') {
@@ -176,6 +202,9 @@ std::string ShortcutName(std::string_view title) {
       ++characters;
     }
   }
+  // No blank at either end, where removed characters left one.
+  name.erase(0, std::min(name.find_first_not_of(' '), name.size()));
+  name.erase(name.find_last_not_of(' ') + 1);
   if (winpath::IsReservedDeviceName(name)) name.insert(0, "_");
   return name;
 }

@@ -29,6 +29,9 @@ struct EntryParts {
 // older versions a bare "&"). The title is the text between the ">"
 // that closes the start tag (one inside a quoted value does not) and the
 // end. When the tag does not close, or HREF has no value, both are empty.
+// An LF stands where a line of the file ended: inside the start tag the
+// lines are joined (it is left out, also from the URL); in the title it
+// stays, as the white space it is there.
 EntryParts ReadEntry(std::string_view entry);
 
 // The title's text as UTF-8: every valid UTF-8 sequence stays as it is, and
@@ -43,13 +46,16 @@ EntryParts ReadEntry(std::string_view entry);
 std::string DecodeTitle(std::string_view rawTitle);
 
 // The name of the shortcut file for a title (UTF-8), without folder and
-// ".url", in this order: "\" and "/" become "-"; < > : " | ? *, the control
-// characters U+0000-U+001F and U+007F-U+009F and the bidirectional controls
+// ".url", in this order: white space (space, tab, CR, LF, form feed) counts
+// as in HTML: each run of it is one space, none at the start or the end;
+// "\" and "/" become "-"; < > : " | ? *, the control characters
+// U+0000-U+001F and U+007F-U+009F and the bidirectional controls
 // U+202A-U+202E and U+2066-U+2069 (with which a name shows backwards) are
 // removed; a longer name is cut to its first 49 characters, never inside
-// one; a reserved device name gets "_" in front. Nothing else changes. A
-// byte that is not valid UTF-8 counts as its Windows-1252 character. Empty
-// when nothing is left.
+// one; blanks left at either end are dropped; a reserved device name gets
+// "_" in front. Nothing else changes (a no-break space stays). A byte that
+// is not valid UTF-8 counts as its Windows-1252 character. Empty when
+// nothing is left.
 std::string ShortcutName(std::string_view title);
 
 // The content of a shortcut file: two lines, each ended by CR LF.

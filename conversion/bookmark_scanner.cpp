@@ -13,20 +13,19 @@ constexpr std::size_t kBlockSize = 64 * 1024;
 // file, and giving it up keeps the 32-bit program's memory for the rest.
 constexpr std::size_t kLongestEntry = std::size_t{64} << 20;
 
+// Where a line of the file ended inside a bookmark.
+constexpr char kLineEnd = '\n';
+
 char LowerAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
 
-bool IsEndTag(std::string_view text, std::size_t at) {  // "</A>" at `at`, any case
-  return at + 4 <= text.size() && text[at + 1] == '/' && LowerAscii(text[at + 2]) == 'a' &&
-         text[at + 3] == '>';
-}
-
-bool IsStartTag(std::string_view text, std::size_t at) {  // "<A HREF" at `at`, any case
-  static constexpr std::string_view kMarker = "a href";
-  if (at + 1 + kMarker.size() > text.size()) return false;
-  for (std::size_t k = 0; k < kMarker.size(); ++k) {
-    if (LowerAscii(text[at + 1 + k]) != kMarker[k]) return false;
+// Up to six characters behind the "<" at `at`, in lower case, without the
+// line ends between them: enough to tell "</a>" and "<a href".
+std::string_view TagBehind(std::string_view text, std::size_t at, char (&tag)[6]) {
+  std::size_t count = 0;
+  for (std::size_t i = at + 1; i < text.size() && count < sizeof tag; ++i) {
+    if (text[i] != kLineEnd) tag[count++] = LowerAscii(text[i]);
   }
-  return true;
+  return {tag, count};
 }
 
 constexpr std::size_t kNotSearched = static_cast<std::size_t>(-1);
@@ -60,11 +59,13 @@ std::size_t BookmarkScanner::FindEndTag(std::string_view text) {
     const void* hit = std::memchr(text.data() + from, '<', text.size() - from);
     if (hit == nullptr) break;
     const auto at = static_cast<std::size_t>(static_cast<const char*>(hit) - text.data());
-    if (IsEndTag(text, at)) return at;
-    if (at + kStartTagLength > text.size()) {
+    char buffer[6];
+    const std::string_view tag = TagBehind(text, at, buffer);
+    if (tag.starts_with("/a>")) return at;
+    if (tag.size() < sizeof buffer) {
       if (undecided == std::string_view::npos) undecided = at;
-    } else if (IsStartTag(text, at)) {
-      lastStartTag_ = at + 1;
+    } else if (tag == "a href") {
+      lastStartTag_ = at;
     }
     from = at + 1;
   }
@@ -73,9 +74,11 @@ std::size_t BookmarkScanner::FindEndTag(std::string_view text) {
 }
 
 std::string_view BookmarkScanner::EntryBefore(std::string_view text, std::size_t end) const {
-  // The bookmark's own start tag is the last one in front of the end tag.
-  return lastStartTag_ == std::string_view::npos ? std::string_view()
-                                                 : text.substr(lastStartTag_, end - lastStartTag_);
+  // The bookmark's own start tag is the last one in front of the end tag;
+  // the entry begins at its "A".
+  if (lastStartTag_ == std::string_view::npos) return {};
+  const std::size_t start = lastStartTag_ + (text[lastStartTag_ + 1] == kLineEnd ? 2 : 1);
+  return text.substr(start, end - start);
 }
 
 void BookmarkScanner::CutAt(std::size_t end) {
@@ -86,54 +89,46 @@ void BookmarkScanner::CutAt(std::size_t end) {
   lastStartTag_ = std::string_view::npos;
 }
 
-void BookmarkScanner::Scan() {
+bool BookmarkScanner::Scan(bool atLineEnd) {
   for (;;) {
     const std::string_view text = buffer_.Text();
     const std::size_t end = FindEndTag(text);
     if (end == std::string_view::npos) break;
-    closed_.emplace_back(EntryBefore(text, end));
+    const std::string_view entry = EntryBefore(text, end);
+    if (!entry.empty() && writer_.WriteEntry(entry)) ++shortcutsWritten_;
     CutAt(end);
+    // A line may hold any number of bookmarks: the window keeps painting.
+    if (!atLineEnd && !root_.Platform().Ui().PumpEvents()) return false;
   }
   // Only the last start tag, or a "<" still undecided, can begin what a
   // later bookmark uses.
   std::size_t keep = searchedUpTo_;
   if (lastStartTag_ != std::string_view::npos) {
-    if (buffer_.Size() - (lastStartTag_ - 1) > kLongestEntry) {
+    if (buffer_.Size() - lastStartTag_ > kLongestEntry) {
       lastStartTag_ = std::string_view::npos;  // given up
     } else {
-      keep = lastStartTag_ - 1;
+      keep = lastStartTag_;
     }
   }
   buffer_.DropFront(keep);
   searchedUpTo_ -= keep;
-  if (lastStartTag_ == std::string_view::npos) return;
+  if (lastStartTag_ == std::string_view::npos) return true;
   lastStartTag_ -= keep;
   // An entry a quarter of the way to the limit gets room for all it may
   // still take at once, so that growing never doubles it past the limit.
   if (buffer_.Size() > kLongestEntry / 4) buffer_.Reserve(kLongestEntry + kBlockSize);
-}
-
-bool BookmarkScanner::HandOverFirstEndTag() {
-  bool found = !closed_.empty();
-  if (found) {
-    if (writer_.HandleLineEnd(closed_.front())) ++shortcutsWritten_;
-    closed_.pop_front();
-  } else {
-    // Handed over from the buffer itself, without a copy.
-    const std::string_view text = buffer_.Text();
-    const std::size_t end = FindEndTag(text);
-    found = end != std::string_view::npos;
-    if (writer_.HandleLineEnd(found ? EntryBefore(text, end) : std::string_view())) ++shortcutsWritten_;
-    if (found) CutAt(end);
-  }
-  Scan();
-  return found;
+  return true;
 }
 
 bool BookmarkScanner::LineEnd() {
   ++lineEnds_;
   lineHasCharacters_ = false;
-  HandOverFirstEndTag();
+  writer_.LineEnd();
+  Scan(true);
+  // A line end inside a bookmark, one for a run of them.
+  if (lastStartTag_ != std::string_view::npos && buffer_.Text().back() != kLineEnd) {
+    buffer_.Append(std::string_view(&kLineEnd, 1));
+  }
   return root_.Platform().Ui().PumpEvents();
 }
 
@@ -142,13 +137,11 @@ BookmarkScanner::Outcome BookmarkScanner::ReadAll(platform::InputFile& file) {
   lastStartTag_ = std::string_view::npos;
   lineHasCharacters_ = false;
   afterCarriageReturn_ = false;
-  closed_.clear();
   try {
     return Read(file);
   } catch (const std::bad_alloc&) {
-    // As after a read error: what was written stays. The bookmarks not yet
-    // handed over are lost, and their memory is given back.
-    closed_.clear();
+    // As after a read error: what was written stays, and the buffer's
+    // memory is given back.
     buffer_.Clear();
     searchedUpTo_ = 0;
     lastStartTag_ = std::string_view::npos;
@@ -182,8 +175,8 @@ BookmarkScanner::Outcome BookmarkScanner::Read(platform::InputFile& file) {
         buffer_.Append(std::string_view(data + i, j - i));
         lineHasCharacters_ = true;
       }
-      if (j == size) {
-        Scan();  // the line goes on in the next block
+      if (j == size) {  // the line goes on in the next block
+        if (!Scan(false)) return Outcome::kWindowClosing;
         break;
       }
       afterCarriageReturn_ = data[j] == '\r';
@@ -193,11 +186,6 @@ BookmarkScanner::Outcome BookmarkScanner::Read(platform::InputFile& file) {
   }
 
   if (lineHasCharacters_ && !LineEnd()) return Outcome::kWindowClosing;
-  // Bookmarks that shared a line with another one wait in the buffer for a
-  // further line end; at the end of the file none will come.
-  while (HandOverFirstEndTag()) {
-    if (!root_.Platform().Ui().PumpEvents()) return Outcome::kWindowClosing;
-  }
   return outcome;
 }
 

@@ -1,49 +1,85 @@
 #include "conversion/shortcut_writer.h"
 
+#include <algorithm>
+
 #include "conversion/bookmark_entry.h"
+#include "platform/common/unicode.h"
 
 namespace merkwandel::conversion {
+namespace {
 
-std::string ShortcutWriter::TargetFolder() {
-  // The field keeps the "\" after the run.
-  std::string folder = root_.Text(app::Field::tFavoriten);
-  if (folder.empty() || folder.back() != '\\') {
-    folder.push_back('\\');
-    root_.SetText(app::Field::tFavoriten, folder);
-  }
-  return folder;
+char LowerAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
+
+// Firefox's saved queries ("Meistbesucht" and the like), which only Firefox opens.
+bool IsSavedQuery(std::string_view url) {
+  constexpr std::string_view kScheme = "place:";
+  return url.size() >= kScheme.size() &&
+         std::equal(kScheme.begin(), kScheme.end(), url.begin(), [](char a, char b) { return a == LowerAscii(b); });
 }
 
-bool ShortcutWriter::HandleLineEnd(std::string_view entry) {
-  const std::string folder = TargetFolder();
-  if (entry.empty()) return false;
+// The URL without its "scheme://", as a title for a bookmark without one.
+std::string_view WithoutScheme(std::string_view url) {
+  const std::size_t end = url.find("://");
+  const bool scheme = end != std::string_view::npos && end > 0 &&
+                      std::all_of(url.begin(), url.begin() + static_cast<std::ptrdiff_t>(end), [](char c) {
+                        const char lower = LowerAscii(c);
+                        return (lower >= 'a' && lower <= 'z') || (c >= '0' && c <= '9') || c == '+' || c == '-' ||
+                               c == '.';
+                      });
+  return scheme ? url.substr(end + 3) : url;
+}
+
+}  // namespace
+
+const std::string& ShortcutWriter::TargetFolder() {
+  // The field keeps the "\" after the run; it does not change during one.
+  if (folder_.empty()) {
+    folder_ = root_.Text(app::Field::tFavoriten);
+    if (folder_.empty() || folder_.back() != '\\') {
+      folder_.push_back('\\');
+      root_.SetText(app::Field::tFavoriten, folder_);
+    }
+  }
+  return folder_;
+}
+
+bool ShortcutWriter::WriteEntry(std::string_view entry) {
   const EntryParts parts = ReadEntry(entry);
-  return Write(folder, parts.url, DecodeTitle(parts.title));
+  return WriteBookmark(parts.url, DecodeTitle(parts.title));
+}
+
+std::string ShortcutWriter::FreeName(const std::string& name, const std::string& url) {
+  const std::string key = unicode::UpperCaseKey(name);
+  const auto taken = urlOfName_.find(key);
+  if (taken == urlOfName_.end() || taken->second == url) return name;
+  if (const auto found = numberedName_.find(key + '\n' + url); found != numberedName_.end()) return found->second;
+  // Every number below `number` names a file of another URL, each noted
+  // for that URL, so that the search does not begin at 2 again.
+  std::uint64_t& number = nextNumber_.try_emplace(key, 2).first->second;
+  for (;; ++number) {
+    const std::string suffix = " (" + std::to_string(number) + ")";
+    const auto other = urlOfName_.find(key + suffix);
+    if (other == urlOfName_.end()) return name + suffix;  // taken once written
+    const std::string& numbered = numberedName_.try_emplace(key + '\n' + other->second, name + suffix).first->second;
+    if (other->second == url) {
+      ++number;
+      return numbered;
+    }
+  }
 }
 
 bool ShortcutWriter::WriteBookmark(std::string_view url, std::string_view title) {
-  return Write(TargetFolder(), url, title);
-}
-
-bool ShortcutWriter::Write(const std::string& folder, std::string_view url, std::string_view title) {
-  // A line end in the URL would begin a line of its own in the file (a
-  // reference such as "&#10;", a database's text); a browser leaves them out
-  // of a link as well.
-  // (Two searches: find_first_of would search its set once per character.)
-  std::string withoutLineEnds;
-  if (url.find('\r') != std::string_view::npos || url.find('\n') != std::string_view::npos) {
-    for (char c : url) {
-      if (c != '\r' && c != '\n') withoutLineEnds.push_back(c);
-    }
-    url = withoutLineEnds;
-  }
-  if (url.empty() || url.size() > kMaxUrlLength) return false;
-  const std::string name = ShortcutName(title);
+  const std::string& folder = TargetFolder();
+  std::string link(url);
+  std::erase_if(link, [](char c) { return static_cast<unsigned char>(c) < 0x20 || c == 0x7F; });
+  if (link.empty() || link.size() > kMaxUrlLength || IsSavedQuery(link)) return false;
+  std::string name = ShortcutName(title);
+  if (name.empty()) name = ShortcutName(WithoutScheme(link));
   if (name.empty()) return false;
-  std::string path;
-  path.reserve(folder.size() + name.size() + 4);
-  path.append(folder).append(name).append(".url");
-  return root_.Platform().Files().WriteWholeFile(path, ShortcutContent(url));
+  name = FreeName(name, link);
+  if (!root_.Platform().Files().WriteWholeFile(folder + name + ".url", ShortcutContent(link))) return false;
+  urlOfName_.insert_or_assign(unicode::UpperCaseKey(name), std::move(link));
+  return true;
 }
 
 }  // namespace merkwandel::conversion

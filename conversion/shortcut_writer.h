@@ -1,12 +1,21 @@
 // The shortcut writer: writes the Internet shortcut file of one bookmark into
-// the target folder, for bookmarks read from an HTML file (at every line end
-// of a conversion run, once the scanner has found what the scan buffer
-// holds) and from a Firefox bookmark database alike. It makes sure the
-// target folder's text ends in "\".
+// the target folder, for bookmarks read from an HTML file (each as soon as
+// the scanner finds its end tag) and from a Firefox bookmark database alike.
+// It makes sure the target folder's text ends in "\".
+//
+// It lives for one run and remembers the names it wrote in it, each with its
+// URL, so that no bookmark of the run replaces another one's file: a
+// bookmark goes to the first of "Name", "Name (2)", "Name (3)", ... that
+// this run has not written yet or has written with the same URL (names
+// compared as Windows compares them, without regard to letter case). A file
+// that this run did not write is replaced, so that converting the same file
+// again into the same folder gives the same files.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 
 #include "app/root.h"
 
@@ -16,27 +25,42 @@ class ShortcutWriter {
  public:
   explicit ShortcutWriter(app::Root& root) : root_(root) {}
 
-  // Called at every line end. `entry` is empty when no end tag closed a
-  // bookmark at this line end; otherwise it runs from the bookmark's own
-  // start tag (at its "A HREF") to right before the end tag. Writes at most
-  // one file; a file that can't be written is left out silently. True when
-  // a shortcut file was written.
-  bool HandleLineEnd(std::string_view entry);
+  // Called at every line end of an HTML file: the target folder's text gets
+  // its "\" at the first one, also when no bookmark follows.
+  void LineEnd() { TargetFolder(); }
+
+  // Writes the bookmark `entry`, which runs from the bookmark's own start
+  // tag (at its "A HREF") to right before the end tag (see ReadEntry). True
+  // when a shortcut file was written.
+  bool WriteEntry(std::string_view entry);
 
   // Writes the shortcut of one bookmark given by its URL, as it is to be
   // written, and its title as text (a byte that is not UTF-8 counts as its
   // Windows-1252 character). True when a shortcut file was written.
+  //
+  // The URL loses every character below U+0020 and DEL (a line end would
+  // begin a line of its own in the file; browsers leave them out of links
+  // too). No file for a URL that is then empty, longer than 2083 characters
+  // or one of Firefox's saved queries ("place:"), which no other program
+  // opens. A title that gives no name is named after the URL without its
+  // "scheme://".
   bool WriteBookmark(std::string_view url, std::string_view title);
 
  private:
   // The target folder's text, with a "\" appended to the field when it
   // doesn't end in one: the file name is built by plain concatenation.
-  std::string TargetFolder();
-  // No file for an empty URL, a URL of more than 2083 characters or a title
-  // that gives no name.
-  bool Write(const std::string& folder, std::string_view url, std::string_view title);
+  const std::string& TargetFolder();
+  // The name for `name` (not empty) and `url` by the rule above.
+  std::string FreeName(const std::string& name, const std::string& url);
 
   app::Root& root_;
+  std::string folder_;
+  // The names this run wrote (their keys, unicode::UpperCaseKey) with their URLs.
+  std::unordered_map<std::string, std::string> urlOfName_;
+  // For a name taken by another URL: the first number not yet looked at,
+  // and the name already found for a URL, by the name's key, "\n" and the URL.
+  std::unordered_map<std::string, std::uint64_t> nextNumber_;
+  std::unordered_map<std::string, std::string> numberedName_;
 };
 
 }  // namespace merkwandel::conversion

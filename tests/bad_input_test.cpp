@@ -324,14 +324,15 @@ INSTANTIATE_TEST_SUITE_P(
             {{"..-.url", "*"}, {"-.url", "*"}, {"C.url", "*"}, {"_CON.url", "*"}, {"_nul.txt.url", "*"},
              {"_COM1.url", "*"}, {"..-..-..-Daneben.url", "*"}}},
         // Equal once cleaned, and in any script equal but for letter case:
-        // one file, named as first written, with the later bookmark.
+        // the later bookmark numbered.
         Row{"EqualAfterCleaningOrInLetterCase",
             [](auto& f) {
               f.WriteSource(ExportFile({BookmarkLine("http://alt/", "Твіттер: Все"), BookmarkLine("http://mitte/", "x"),
                                         BookmarkLine("http://neu/", "ТВІТТЕР| ВСЕ")}));
             },
-            {I(2)},
-            {{"Твіттер Все.url", "[InternetShortcut]\r\nURL=http://neu/\r\n"}, {"x.url", "*"}}}),
+            {I(3)},
+            {{"Твіттер Все.url", "[InternetShortcut]\r\nURL=http://alt/\r\n"},
+             {"ТВІТТЕР ВСЕ (2).url", "[InternetShortcut]\r\nURL=http://neu/\r\n"}, {"x.url", "*"}}}),
     [](const auto& param) { return std::string(param.param.name); });
 
 }  // namespace

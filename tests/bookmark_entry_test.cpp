@@ -103,7 +103,10 @@ INSTANTIATE_TEST_SUITE_P(
         NameCase{"..\\..\\Startmenü\\Programme\\Autostart\\x", "..-..-Startmenü-Programme-Autostart-x"},
         NameCase{"a/b", "a-b"}, NameCase{"C:", "C"}, NameCase{"..", ".."},
         NameCase{"Audi.com | audi.com: \"Vorsprung\" <x>?*", "Audi.com  audi.com Vorsprung x"},
-        NameCase{std::string("Tab\tNeu\nNull\0Ende", 18), "TabNeuNullEnde"},
+        // White space as in HTML: each run one space, none at either end,
+        // nor where removed characters left a blank at an end or the cut one.
+        NameCase{std::string("\r\n  Tab\tNeu \f\n Null\0Ende \t", 26), "Tab Neu NullEnde"},
+        NameCase{">>> Melbourne |", "Melbourne"}, NameCase{std::string(48, 'a') + " b", std::string(48, 'a')},
         // DEL and the C1 controls go; the no-break space after them stays.
         NameCase{"a\x7F\u0080\u009F\u00A0b", "a\u00A0b"},
         // The bidirectional controls go; the separators around them stay.

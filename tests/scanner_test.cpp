@@ -25,7 +25,11 @@ struct FileCase {
 
 class BookmarkFileTest : public ConversionFixture, public ::testing::WithParamInterface<FileCase> {};
 
-TEST_P(BookmarkFileTest, WritesTheShortcutsOfItsBookmarks) { EXPECT_EQ(Convert(GetParam().bytes), GetParam().written); }
+// Again into the same folder: the same files, each replaced.
+TEST_P(BookmarkFileTest, WritesTheShortcutsOfItsBookmarks) {
+  EXPECT_EQ(Convert(GetParam().bytes), GetParam().written);
+  EXPECT_EQ(Convert(GetParam().bytes), GetParam().written) << "converted again";
+}
 
 const std::string kThree = "<DT><A HREF=\"http://1/\">Eins</A><DT><A HREF=\"http://2/\">Zwei</A>"
                            "<DT><a href=\"http://3/\">Drei</a>";
@@ -60,8 +64,9 @@ INSTANTIATE_TEST_SUITE_P(
                  {{"Anfang.url", Shortcut("http://first/")}, {"Ende.url", Shortcut("http://last/")}}},
         FileCase{"SeveralOnOneLine", kThree + "\n<P>\n", kThreeWritten},
         FileCase{"SeveralOnTheLastLine", kThree, kThreeWritten},
-        FileCase{"TagSplitOverTwoLines", "<DT><A HREF=\"http://a/\"\nADD_DATE=\"1\">Zusammen\ngesetzt</A>\n",
-                 {{"Zusammengesetzt.url", Shortcut("http://a/")}}},
+        // A line end in a title is white space, as is the indentation.
+        FileCase{"TagSplitOverLines", "<DT><A HREF=\"http://a/\"\nADD_DATE=\"1\">\r\n    Zusammen\r\n\t gesetzt\n</A>\n",
+                 {{"Zusammen gesetzt.url", Shortcut("http://a/")}}},
         FileCase{"EndTagWithoutStartTag", "<H3>Ordner</A>\n" + BookmarkLine("http://a/", "Danach") + "\n",
                  {{"Danach.url", Shortcut("http://a/")}}},
         FileCase{"UnclosedTag", "<DT><A HREF=\"http://kaputt/\">ohne Ende\n" + BookmarkLine("http://a/", "Richtig") + "\n",
@@ -70,14 +75,36 @@ INSTANTIATE_TEST_SUITE_P(
                  {{"Mit Symbol.url", Shortcut("http://icon/")}, {"Zeile 40000.url", Shortcut("http://late/")}}},
         FileCase{"CrAloneBeyondOneRead", CrAloneBeyondOneRead(),
                  {{"Vorne.url", Shortcut("http://a/")}, {"Hinten.url", Shortcut("http://b/")}}},
-        // Up to 2083 characters; a line end in the URL would begin a line of
-        // its own in the file: left out.
-        FileCase{"UrlLengthAndLineEnds",
+        // Up to 2083 characters; control characters left out (a line end
+        // would begin a line of its own in the file); no Firefox queries.
+        FileCase{"UrlLengthAndControlCharacters",
                  ExportFile({BookmarkLine(kLongest, "Passt"), BookmarkLine(kLongest + "y", "Zu lang"),
-                             BookmarkLine("", "Leer"), BookmarkLine("http://b/", ""),
-                             BookmarkLine("http://c/&#13;&#10;IconFile=x", "Zeilen"),
-                             BookmarkLine("&#10;&#13;", "Nur Zeilenenden")}),
-                 {{"Passt.url", Shortcut(kLongest)}, {"Zeilen.url", Shortcut("http://c/IconFile=x")}}},
+                             BookmarkLine("", "Leer"), BookmarkLine("http://c/&#13;&#10;IconFile=x", "Zeilen"),
+                             BookmarkLine("http://d/&#13;x" + std::string(1, '\0') + "y&#1;z&#127;", "Steuerzeichen"),
+                             BookmarkLine("&#10;&#13;&#1;", "Nur Steuerzeichen"),
+                             BookmarkLine("PLACE:sort=8&amp;maxResults=10", "Meistbesucht")}),
+                 {{"Passt.url", Shortcut(kLongest)}, {"Zeilen.url", Shortcut("http://c/IconFile=x")},
+                  {"Steuerzeichen.url", Shortcut("http://d/xyz")}}},
+        // Named after the URL when the title gives no name.
+        FileCase{"TitleGivesNoName",
+                 ExportFile({BookmarkLine("https://example.org/a/b", ""), BookmarkLine("javascript:void(0)", "&lt;&gt;|"),
+                             BookmarkLine("http://b/", " \t ")}),
+                 {{"example.org-a-b.url", Shortcut("https://example.org/a/b")},
+                  {"javascriptvoid(0).url", Shortcut("javascript:void(0)")}, {"b-.url", Shortcut("http://b/")}}},
+        // A name this run wrote with another URL: the next free number,
+        // behind the name as cut; the same bookmark again: the same file.
+        FileCase{"NamesTakenInThisRun",
+                 ExportFile({BookmarkLine("http://x/", "Home (2)"), BookmarkLine("http://a/", "Home"),
+                             BookmarkLine("http://b/", "home"), BookmarkLine("http://a/", "Home"),
+                             BookmarkLine("http://x/", "HOME"), BookmarkLine("http://c/", "Home"),
+                             BookmarkLine("http://g/", "Αθήνα"), BookmarkLine("http://h/", "ΑΘΉΝΑ"),
+                             BookmarkLine("http://1/", std::string(49, 'L') + " 1"),
+                             BookmarkLine("http://2/", std::string(49, 'L') + " 2")}),
+                 {{"Home (2).url", Shortcut("http://x/")}, {"Home.url", Shortcut("http://a/")},
+                  {"home (3).url", Shortcut("http://b/")}, {"Home (4).url", Shortcut("http://c/")},
+                  {"Αθήνα.url", Shortcut("http://g/")}, {"ΑΘΉΝΑ (2).url", Shortcut("http://h/")},
+                  {std::string(49, 'L') + ".url", Shortcut("http://1/")},
+                  {std::string(49, 'L') + " (2).url", Shortcut("http://2/")}}},
         // Titles: references decoded, characters a name can't hold left out,
         // any script kept, a file saved in the ANSI code page read as such.
         FileCase{"GermanTitle", ExportFile({BookmarkLine("http://a/", "Größe &amp; Ärger")}),
@@ -101,7 +128,10 @@ TEST_F(ScannerTest, ABookmarkSplitAtAnyPointIsJoinedAgain) {
     std::filesystem::remove_all(Host("Favoriten"));
     MakeHostFolder(Host("Favoriten"));
     root_.tTemp.Assign("");
-    EXPECT_EQ(Convert(line.substr(0, k) + "\n" + line.substr(k) + "\n"), (Files{{"Titel.url", Shortcut("http://a/")}}))
+    // Inside the title, the line end is a blank.
+    const std::string title = k > 24 && k < 29 ? line.substr(24, k - 24) + " " + line.substr(k, 29 - k) : "Titel";
+    EXPECT_EQ(Convert(line.substr(0, k) + "\n" + line.substr(k) + "\n"),
+              (Files{{title + ".url", Shortcut("http://a/")}}))
         << "split at " << k;
   }
 }
@@ -140,6 +170,7 @@ struct CountCase {
   const char* bytes;
   std::uint64_t lineEnds;
   std::uint64_t shortcuts = 0;
+  std::uint64_t beforeLineEnd = 0;  // bookmarks closed before their line end was read
 };
 
 class LineEndCountTest : public HostFixture, public ::testing::WithParamInterface<CountCase> {};
@@ -152,7 +183,7 @@ TEST_P(LineEndCountTest, CountsLineEndsPumpsAfterEachAndWritesTheBookmarks) {
   MemoryFile file(GetParam().bytes);
   EXPECT_EQ(scanner.ReadAll(file), conversion::BookmarkScanner::Outcome::kEndOfFile);
   EXPECT_EQ(scanner.LineEnds(), GetParam().lineEnds) << GetParam().bytes;
-  EXPECT_EQ(ui_.pumps, GetParam().lineEnds);
+  EXPECT_EQ(ui_.pumps, GetParam().lineEnds + GetParam().beforeLineEnd);
   EXPECT_EQ(scanner.ShortcutsWritten(), GetParam().shortcuts);
 }
 
@@ -163,7 +194,9 @@ INSTANTIATE_TEST_SUITE_P(Files, LineEndCountTest,
                                            CountCase{"\r\r\n\n", 3}, CountCase{"a\n\rb", 3},
                                            // A "<" just before the last end tag, with nothing behind.
                                            CountCase{"<DT><A HREF=\"http://a.example/\">I <3</A>\n", 1, 1},
-                                           CountCase{"<DT><A HREF=\"http://a.example/\">I <3</A>\n\n\n", 3, 1}));
+                                           CountCase{"<DT><A HREF=\"http://a.example/\">I <3</A>\n\n\n", 3, 1},
+                                           // Read three bytes at a time: the first "</A>" ends a read.
+                                           CountCase{"<A HREF=a>b</A><A HREF=c>de</A>\n", 1, 2, 1}));
 
 }  // namespace
 }  // namespace merkwandel::testing
