@@ -186,11 +186,11 @@ row im-weg "$(z "$disk/Lesezeichen/drei.html")" "$(z "$ziel/Im Weg")" "$ziel/Im 
   "Drei.url=$(shortcut http://c.example/) Eins.url=alt Zwei.url=alt notiz.txt=alt"
 check "im-weg: the read-only shortcut stays so" "$(stat -c %A "$ziel/Im Weg/Eins.url")" "-r--r--r--"
 # Typed in scripts a keyboard layout can't give: sent to the fields. The
-# folder and its parent are made. Two titles that differ in letter case
-# only name one file (the first one's name, the later one's URL).
+# folder and its parent are made. Of two titles that differ in letter case
+# only, the later one is numbered.
 sent=1 row schriften "$(z "$scripts/lesezeichen.html")" "$(z "$ziel/Neu Ελλάδα/Избранное ✓")" \
-  "$ziel/Neu Ελλάδα/Избранное ✓" "$(report 6)" \
-  "Smile 😀.url=$(shortcut http://emoji/) Ελληνικά νέα.url=$(shortcut http://el/) ТВІТТЕР.url=$(shortcut http://klein/) Твіттер. Все, що актуально..url=$(shortcut http://ua/) חדשות.url=$(shortcut http://he/) 書籤.url=$(shortcut http://zh/)"
+  "$ziel/Neu Ελλάδα/Избранное ✓" "$(report 7)" \
+  "Smile 😀.url=$(shortcut http://emoji/) Ελληνικά νέα.url=$(shortcut http://el/) ТВІТТЕР.url=$(shortcut http://gross/) Твіттер. Все, що актуально..url=$(shortcut http://ua/) твіттер (2).url=$(shortcut http://klein/) חדשות.url=$(shortcut http://he/) 書籤.url=$(shortcut http://zh/)"
 # Each report above was followed by the real Explorer; the one planted in
 # the current directory never ran.
 check "the planted Explorer.exe never started" "$(ls "$scripts")" $'Explorer.exe\nlesezeichen.html'
