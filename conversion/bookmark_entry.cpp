@@ -19,9 +19,9 @@ bool IsBlank(char c) { return IsWhiteSpace(c) && c != kLineEnd; }
 
 char LowerAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
 
-// `text` without its line ends, as the lines were joined.
-std::string Joined(std::string_view text) {
-  std::string joined(text);
+// An attribute's name without line ends, as the lines were joined.
+std::string Joined(std::string_view name) {
+  std::string joined(name);
   std::erase(joined, kLineEnd);
   return joined;
 }
@@ -158,7 +158,7 @@ EntryParts ReadEntry(std::string_view entry) {
     if (!href && EqualsIgnoreCase(name, "HREF")) href = value;
   }
   if (!href) return {};
-  return EntryParts{DecodeReferences(Joined(*href), false), std::string(entry.substr(i))};
+  return EntryParts{DecodeReferences(*href, false), std::string(entry.substr(i))};
 }
 
 std::string DecodeTitle(std::string_view rawTitle) { return DecodeReferences(rawTitle, true); }

@@ -29,9 +29,10 @@ struct EntryParts {
 // older versions a bare "&"). The title is the text between the ">"
 // that closes the start tag (one inside a quoted value does not) and the
 // end. When the tag does not close, or HREF has no value, both are empty.
-// An LF stands where a line of the file ended: inside the start tag the
-// lines are joined (it is left out, also from the URL); in the title it
-// stays, as the white space it is there.
+// An LF stands where a line of the file ended: between and inside the
+// attributes' names the lines are joined; in the URL it stays (the writer
+// leaves it out, as every control character), and in the title too, as the
+// white space it is there.
 EntryParts ReadEntry(std::string_view entry);
 
 // The title's text as UTF-8: every valid UTF-8 sequence stays as it is, and

@@ -218,6 +218,15 @@ INSTANTIATE_TEST_SUITE_P(
               f.LimitMemory(1 << 20);
             },
             {I(2)}, {{"Eins.url", "*"}, {"Zwei.url", "*"}}},
+        // All on one line, without line end: each bookmark handed over at once.
+        Row{"OneLineOfBookmarksInOneMegabyteOfMemory",
+            [](auto& f) {
+              std::string line = BookmarkLine("http://a.example/", "Eins");
+              for (int i = 0; i < 100000; ++i) line += "<A HREF=\"\">ohne Adresse</A>";
+              f.WriteSource(line + BookmarkLine("http://b.example/", "Zwei"));
+              f.LimitMemory(1 << 20);
+            },
+            {I(2)}, {{"Eins.url", "*"}, {"Zwei.url", "*"}}},
         Row{"EntryLongerThan64MiB",
             [](auto& f) {
               f.WriteSource(TwoBookmarks(WithFavicon(65 << 20)));

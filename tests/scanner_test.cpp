@@ -65,7 +65,7 @@ INSTANTIATE_TEST_SUITE_P(
         FileCase{"SeveralOnOneLine", kThree + "\n<P>\n", kThreeWritten},
         FileCase{"SeveralOnTheLastLine", kThree, kThreeWritten},
         // A line end in a title is white space, as is the indentation.
-        FileCase{"TagSplitOverLines", "<DT><A HREF=\"http://a/\"\nADD_DATE=\"1\">\r\n    Zusammen\r\n\t gesetzt\n</A>\n",
+        FileCase{"TagSplitOverLines", "<DT><A HREF=\"http://a/\"\nADD_DATE=\"1\">\r\n    Zusammen\r\ngesetzt\n</A>\n",
                  {{"Zusammen gesetzt.url", Shortcut("http://a/")}}},
         FileCase{"EndTagWithoutStartTag", "<H3>Ordner</A>\n" + BookmarkLine("http://a/", "Danach") + "\n",
                  {{"Danach.url", Shortcut("http://a/")}}},

@@ -6,15 +6,18 @@
 //   the file that was already in the target folder is unchanged;
 // - every file created has a name Windows accepts (no forbidden character,
 //   no device name, ends in ".url"), is valid UTF-8 without control or
-//   bidirectional control characters and has at most 49 characters before
-//   ".url" (50 with a "_" in front of a device name), and holds exactly the
-//   two lines "[InternetShortcut]" and "URL=" + a non-empty URL of at most
-//   2083 characters, each ended by CR LF;
+//   bidirectional control characters, neither begins nor ends with a blank
+//   and has at most 49 characters before ".url" (50 with a "_" in front of
+//   a device name, and a " (N)" of a name taken in the run behind them),
+//   and holds exactly the two lines "[InternetShortcut]" and "URL=" + a
+//   non-empty URL of at most 2083 characters without control characters
+//   nor "place:" at its start, each ended by CR LF;
 // - the report counts exactly the files in the target folder; only a file
 //   that begins as a SQLite database may instead give the "Entweder
 //   konnte ..." error (not Firefox's bookmarks), and then writes nothing.
 // Crashes, leaks and undefined behaviour are caught by the sanitizers; a
 // hang by libFuzzer's -timeout.
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -61,9 +64,16 @@ void CheckShortcut(const fs::path& file) {
   const std::string name = file.filename().string();
   if (!winpath::IsValidName(name) || winpath::IsReservedDeviceName(name)) Fail("name Windows refuses: " + name);
   if (!name.ends_with(".url") || name.size() == 4) Fail("no .url: " + name);
+  std::string_view stem = std::string_view(name).substr(0, name.size() - 4);
+  const auto number = stem.rfind(" (");
+  if (number != std::string_view::npos && number + 3 < stem.size() && stem.back() == ')' &&
+      stem.find_first_not_of("0123456789", number + 2) == stem.size() - 1) {
+    stem = stem.substr(0, number);
+  }
+  if (stem.starts_with(' ') || stem.ends_with(' ')) Fail("blank at an end: " + name);
   std::size_t characters = 0;
-  for (std::size_t i = 0; i + 4 < name.size(); ++characters) {
-    const auto sequence = unicode::DecodeUtf8(std::string_view(name).substr(i));
+  for (std::size_t i = 0; i < stem.size(); ++characters) {
+    const auto sequence = unicode::DecodeUtf8(stem.substr(i));
     if (!sequence) Fail("not UTF-8: " + name);
     const char32_t c = sequence->codePoint;
     if ((c >= 0x7F && c <= 0x9F) || (c >= 0x202A && c <= 0x202E) || (c >= 0x2066 && c <= 0x2069)) {
@@ -78,7 +88,10 @@ void CheckShortcut(const fs::path& file) {
     Fail("not the two lines: " + name);
   }
   const std::string url = content.substr(head.size(), content.size() - head.size() - 2);
-  if (url.find_first_of("\r\n") != std::string::npos || url.size() > 2083) Fail("URL: " + name);
+  if (std::any_of(url.begin(), url.end(), [](char c) { return static_cast<unsigned char>(c) < 0x20 || c == 0x7F; }) ||
+      url.size() > 2083 || unicode::UpperCaseKey(url.substr(0, 6)) == "PLACE:") {
+    Fail("URL: " + name);
+  }
 }
 
 }  // namespace
