@@ -31,11 +31,6 @@ TEST_P(BookmarkFileTest, WritesTheShortcutsOfItsBookmarks) {
   EXPECT_EQ(Convert(GetParam().bytes), GetParam().written) << "converted again";
 }
 
-const std::string kThree = "<DT><A HREF=\"http://1/\">Eins</A><DT><A HREF=\"http://2/\">Zwei</A>"
-                           "<DT><a href=\"http://3/\">Drei</a>";
-const Files kThreeWritten = {{"Eins.url", Shortcut("http://1/")}, {"Zwei.url", Shortcut("http://2/")},
-                             {"Drei.url", Shortcut("http://3/")}};
-
 // An inline favicon far longer than 32767 characters, and a bookmark after
 // 40000 lines.
 std::string LongEntryAndManyLines() {
@@ -55,6 +50,7 @@ std::string CrAloneBeyondOneRead() {
 }
 
 const std::string kLongest = "http://a/" + std::string(2083 - 9, 'x');
+const std::string kL49(49, 'L');
 
 INSTANTIATE_TEST_SUITE_P(
     Files, BookmarkFileTest,
@@ -62,8 +58,9 @@ INSTANTIATE_TEST_SUITE_P(
         // On the first line, and on a last line without line end.
         FileCase{"FirstAndLastLine", BookmarkLine("http://first/", "Anfang") + "\n" + BookmarkLine("http://last/", "Ende"),
                  {{"Anfang.url", Shortcut("http://first/")}, {"Ende.url", Shortcut("http://last/")}}},
-        FileCase{"SeveralOnOneLine", kThree + "\n<P>\n", kThreeWritten},
-        FileCase{"SeveralOnTheLastLine", kThree, kThreeWritten},
+        FileCase{"SeveralOnOneLine",
+                 "<DT><A HREF=\"http://1/\">Eins</A><DT><A HREF=\"http://2/\">Zwei</A><DT><a href=\"http://3/\">Drei</a>\n",
+                 {{"Eins.url", Shortcut("http://1/")}, {"Zwei.url", Shortcut("http://2/")}, {"Drei.url", Shortcut("http://3/")}}},
         // A line end in a title is white space, as is the indentation.
         FileCase{"TagSplitOverLines", "<DT><A HREF=\"http://a/\"\nADD_DATE=\"1\">\r\n    Zusammen\r\ngesetzt\n</A>\n",
                  {{"Zusammen gesetzt.url", Shortcut("http://a/")}}},
@@ -98,13 +95,11 @@ INSTANTIATE_TEST_SUITE_P(
                              BookmarkLine("http://b/", "home"), BookmarkLine("http://a/", "Home"),
                              BookmarkLine("http://x/", "HOME"), BookmarkLine("http://c/", "Home"),
                              BookmarkLine("http://g/", "Αθήνα"), BookmarkLine("http://h/", "ΑΘΉΝΑ"),
-                             BookmarkLine("http://1/", std::string(49, 'L') + " 1"),
-                             BookmarkLine("http://2/", std::string(49, 'L') + " 2")}),
+                             BookmarkLine("http://1/", kL49 + " 1"), BookmarkLine("http://2/", kL49 + " 2")}),
                  {{"Home (2).url", Shortcut("http://x/")}, {"Home.url", Shortcut("http://a/")},
                   {"home (3).url", Shortcut("http://b/")}, {"Home (4).url", Shortcut("http://c/")},
                   {"Αθήνα.url", Shortcut("http://g/")}, {"ΑΘΉΝΑ (2).url", Shortcut("http://h/")},
-                  {std::string(49, 'L') + ".url", Shortcut("http://1/")},
-                  {std::string(49, 'L') + " (2).url", Shortcut("http://2/")}}},
+                  {kL49 + ".url", Shortcut("http://1/")}, {kL49 + " (2).url", Shortcut("http://2/")}}},
         // Titles: references decoded, characters a name can't hold left out,
         // any script kept, a file saved in the ANSI code page read as such.
         FileCase{"GermanTitle", ExportFile({BookmarkLine("http://a/", "Größe &amp; Ärger")}),
