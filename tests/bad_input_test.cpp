@@ -195,6 +195,20 @@ INSTANTIATE_TEST_SUITE_P(
               };
             },
             {I(1)}, {{"Eins.url", "[InternetShortcut]\r\nURL=http://a.example/\r\n"}}},
+        // Firefox moves its "-wal" into the file and writes on, each time a copy is made.
+        Row{"DatabaseTornOnEveryCopy",
+            [](auto& f) {
+              f.WriteDatabase("PRAGMA journal_mode = WAL;" + std::string(kPlacesSchema) + kPlacesRoots);
+              std::shared_ptr<sqlite3> firefox = OpenForWriting(f.SourceHost());
+              f.files_.openFault = [&f, firefox, id = 10](const std::string& hostPath) mutable {
+                if (hostPath != f.SourceHost()) return false;
+                ++id;
+                Execute(firefox.get(), "PRAGMA wal_checkpoint(TRUNCATE); INSERT INTO moz_bookmarks (id, type, parent,"
+                                       " position) VALUES (" + std::to_string(id) + ", 2, 2, " + std::to_string(id) + ");");
+                return false;
+              };
+            },
+            {E(kNotFound)}, {}},
         Row{"DatabaseOfAnotherProgram", [](auto& f) { f.WriteDatabase("CREATE TABLE cookies (name TEXT);"); },
             {E(kNotFound)}, {}},
         Row{"DamagedDatabase", [](auto& f) { f.WriteSource(std::string("SQLite format 3\0", 16) + GarbageBytes()); },

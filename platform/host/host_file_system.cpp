@@ -534,6 +534,10 @@ bool HostFileSystem::CopySharedFile(const std::string& from, const std::string& 
   return false;
 }
 
+std::unique_ptr<InputFile> HostFileSystem::OpenSharedForReading(const std::string& path) {
+  return OpenForReading(path);  // a POSIX file is shared always
+}
+
 bool HostFileSystem::RemoveFolderAndFiles(const std::string& folder) {
   ForgetNames();
   const auto parsed = winpath::Parse(folder);

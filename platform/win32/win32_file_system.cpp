@@ -236,12 +236,23 @@ std::optional<std::string> Win32FileSystem::MakeTemporaryFolder() {
   return std::nullopt;
 }
 
+namespace {
+// Whoever holds the file open may go on reading, writing and even deleting
+// it while it is read.
+KernelHandle OpenShared(const std::string& path) {
+  return OpenDiskFile(Wide(path), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                      OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN);
+}
+}  // namespace
+
+std::unique_ptr<InputFile> Win32FileSystem::OpenSharedForReading(const std::string& path) {
+  KernelHandle file = OpenShared(path);
+  if (!file) return nullptr;
+  return std::make_unique<Win32InputFile>(std::move(file));
+}
+
 bool Win32FileSystem::CopySharedFile(const std::string& from, const std::string& to) {
-  // Whoever holds the source open may go on reading, writing and even
-  // deleting it while it is copied.
-  const KernelHandle source =
-      OpenDiskFile(Wide(from), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                   OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN);
+  const KernelHandle source = OpenShared(from);
   if (!source) return false;
   const std::wstring target = Wide(to);
   KernelHandle copy(CreateFileW(target.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
