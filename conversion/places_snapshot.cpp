@@ -119,6 +119,9 @@ SnapshotOutcome ConvertPlacesSnapshot(app::Root& root, ShortcutWriter& writer, c
     }
     closing = !root.Platform().Ui().PumpEvents();
     return !closing;
+  }, [&] {
+    closing = !root.Platform().Ui().PumpEvents();
+    return !closing;
   });
   if (closing) return SnapshotOutcome::kWindowClosing;
   return read == PlacesReadOutcome::kUnreadable ? SnapshotOutcome::kUnreadable : SnapshotOutcome::kRead;

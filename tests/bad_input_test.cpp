@@ -209,6 +209,18 @@ INSTANTIATE_TEST_SUITE_P(
               };
             },
             {E(kNotFound)}, {}},
+        // The window keeps going while the tree is read before the first
+        // bookmark is written; closed meanwhile, the run ends quietly.
+        Row{"DatabaseClosedWhileItsTreeIsRead",
+            [](auto& f) {
+              f.WriteDatabase(std::string(kPlacesSchema) + kPlacesRoots +
+                              "WITH RECURSIVE n(value) AS (SELECT 1 UNION ALL SELECT value + 1 FROM n WHERE value < 5000)"
+                              " INSERT INTO moz_bookmarks (id, type, fk, parent, position, title)"
+                              " SELECT value + 100, 1, 1, 2, value, 'Lesezeichen' FROM n;"
+                              "INSERT INTO moz_places (id, url) VALUES (1, 'http://a.example/');");
+              f.ui_.onPump = [&f] { return f.ui_.pumps < 2; };  // the run's first pump, at its start, passes
+            },
+            {}, {}},
         Row{"DatabaseOfAnotherProgram", [](auto& f) { f.WriteDatabase("CREATE TABLE cookies (name TEXT);"); },
             {E(kNotFound)}, {}},
         Row{"DamagedDatabase", [](auto& f) { f.WriteSource(std::string("SQLite format 3\0", 16) + GarbageBytes()); },
