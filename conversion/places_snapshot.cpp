@@ -87,29 +87,10 @@ std::string ReadHead(platform::InputFile& file, std::size_t count) {
   return head;
 }
 
-SnapshotOutcome ConvertPlacesSnapshot(app::Root& root, ShortcutWriter& writer, const std::string& path) {
-  auto& files = root.Platform().Files();
-  // Firefox may write while the files are copied; a torn copy is made anew,
-  // in a new folder (the torn one goes first), after a short pause, a few
-  // times at most. One that is still torn is not read: a torn copy may read
-  // without error and yet lack bookmarks.
-  constexpr int kTries = 10;
-  constexpr double kPause = 0.1;  // seconds
-  std::optional<TemporaryFolder> folder;
-  std::string copy;
-  for (int attempt = 0;; ++attempt) {
-    folder.reset();
-    folder.emplace(files);
-    if (!folder->path()) return SnapshotOutcome::kUnreadable;
-    // "/" separates the folder's files for this program and for SQLite alike.
-    copy = *folder->path() + "/places.sqlite";
-    const Copied copied = CopyDatabase(files, path, copy);
-    if (copied == Copied::kFailed) return SnapshotOutcome::kUnreadable;
-    if (copied == Copied::kConsistent) break;
-    if (attempt + 1 == kTries) return SnapshotOutcome::kUnreadable;
-    if (!root.Sleep(kPause)) return SnapshotOutcome::kWindowClosing;
-  }
+namespace {
 
+// Hands every bookmark of the consistent copy `copy` to `writer`.
+SnapshotOutcome ReadCopy(app::Root& root, ShortcutWriter& writer, const std::string& copy) {
   bool closing = false;
   const PlacesReadOutcome read = ReadPlacesBookmarks(copy, [&](std::string_view url, std::string_view title) {
     try {
@@ -125,6 +106,29 @@ SnapshotOutcome ConvertPlacesSnapshot(app::Root& root, ShortcutWriter& writer, c
   });
   if (closing) return SnapshotOutcome::kWindowClosing;
   return read == PlacesReadOutcome::kUnreadable ? SnapshotOutcome::kUnreadable : SnapshotOutcome::kRead;
+}
+
+}  // namespace
+
+SnapshotOutcome ConvertPlacesSnapshot(app::Root& root, ShortcutWriter& writer, const std::string& path) {
+  auto& files = root.Platform().Files();
+  // Firefox may write while the files are copied; a torn copy is made anew,
+  // in a new folder (the torn one goes), after a short pause, a few times at
+  // most. One that is still torn is not read: a torn copy may read without
+  // error and yet lack bookmarks.
+  constexpr int kTries = 10;
+  constexpr double kPause = 0.1;  // seconds
+  for (int attempt = 0;; ++attempt) {
+    const TemporaryFolder folder(files);
+    if (!folder.path()) return SnapshotOutcome::kUnreadable;
+    // "/" separates the folder's files for this program and for SQLite alike.
+    const std::string copy = *folder.path() + "/places.sqlite";
+    const Copied copied = CopyDatabase(files, path, copy);
+    if (copied == Copied::kFailed) return SnapshotOutcome::kUnreadable;
+    if (copied == Copied::kConsistent) return ReadCopy(root, writer, copy);
+    if (attempt + 1 == kTries) return SnapshotOutcome::kUnreadable;
+    if (!root.Sleep(kPause)) return SnapshotOutcome::kWindowClosing;
+  }
 }
 
 }  // namespace merkwandel::conversion
