@@ -420,7 +420,7 @@ TEST_P(CopyShared, CopiesIntoANewFileOnlyAndLeavesTheSourceAsItWas) {
   const Entries copy = row.copied ? Entries{"places.sqlite=" + data}
                        : row.target ? Entries{row.target + "=alt"s} : Entries{};
   EXPECT_EQ(disk_->Tree(*folder), copy);
-  disk_->Remove(*folder);
+  EXPECT_TRUE(files().RemoveFolderAndFiles(*folder));
   Entries source = {"Profil Łódź\\"};
   if (row.source != Source::kMissing) source.push_back("Profil Łódź\\places.sqlite=" + data);
   EXPECT_EQ(disk_->Tree(disk_->Root()), source);
