@@ -5,6 +5,7 @@
 #include <array>
 #include <cstdint>
 #include <memory>
+#include <unordered_map>
 #include <unordered_set>
 #include <vector>
 
@@ -82,11 +83,13 @@ class TreeReader {
       names = &kRootsByGuid;
       rootQuery = Compile(names->query);
     }
-    children_ = Compile("SELECT id, type = 2 FROM moz_bookmarks WHERE parent = ?1 AND type IN (1, 2) "
-                        "ORDER BY position, id");
+    // Each folder's children as one run of rows; a parent that is not a
+    // whole number is no folder's.
+    tree_ = Compile("SELECT parent, id, type = 2 FROM moz_bookmarks WHERE type IN (1, 2) AND "
+                    "typeof(parent) = 'integer' ORDER BY parent, position, id");
     bookmark_ = Compile("SELECT p.url, b.title FROM moz_bookmarks b LEFT JOIN moz_places p ON p.id = b.fk "
                         "WHERE b.id = ?1");
-    if (!rootQuery || !children_ || !bookmark_) return Failure();
+    if (!rootQuery || !tree_ || !bookmark_) return Failure();
     for (const char* name : names->read) {
       if (name == nullptr) continue;
       const auto id = RootId(rootQuery.get(), name);
@@ -98,44 +101,48 @@ class TreeReader {
     return roots_.empty() ? Result::kFailed : Result::kRead;
   }
 
-  // Walks the tree; hands each bookmark to `receive`, when there is one.
-  Result Walk(const PlacesBookmarkReceiver* receive) {
-    struct Child {
-      std::int64_t id;
-      bool folder;
-    };
-    struct Folder {
-      std::vector<Child> children;
-      std::size_t next = 0;
-    };
-    std::vector<Folder> path;
+  // Reads the whole tree into memory: one query, sorted as a whole, so that
+  // the time grows with the rows whatever indexes the file has.
+  Result Load(const PlacesPump& pump) {
+    int rc;
+    Range* folder = nullptr;
+    std::int64_t parent = 0;
+    for (std::size_t row = 1; (rc = sqlite3_step(tree_.get())) == SQLITE_ROW; ++row) {
+      const std::int64_t next = sqlite3_column_int64(tree_.get(), 0);
+      if (folder == nullptr || next != parent) {
+        parent = next;
+        folder = &ranges_.emplace(parent, Range{children_.size(), children_.size()}).first->second;
+      }
+      children_.push_back({sqlite3_column_int64(tree_.get(), 1), sqlite3_column_int(tree_.get(), 2) != 0});
+      ++folder->end;
+      if (row % kPumpEvery == 0 && !pump()) return Result::kStopped;
+    }
+    sqlite3_reset(tree_.get());
+    return rc == SQLITE_DONE ? Result::kRead : Failure();
+  }
+
+  // Walks the tree; hands each bookmark to `receive`, when there is one,
+  // else pumps now and then.
+  Result Walk(const PlacesBookmarkReceiver* receive, const PlacesPump& pump) {
+    std::vector<Range> path;  // the children not yet walked of each folder on the way
     std::unordered_set<std::int64_t> seen = {tags_};  // each folder once, even one inside itself; never the tags
     auto enter = [&](std::int64_t folder) {
-      if (!seen.insert(folder).second) return true;
-      Folder entered;
-      sqlite3_bind_int64(children_.get(), 1, folder);
-      int rc;
-      while ((rc = sqlite3_step(children_.get())) == SQLITE_ROW) {
-        entered.children.push_back({sqlite3_column_int64(children_.get(), 0),
-                                    sqlite3_column_int(children_.get(), 1) != 0});
-      }
-      sqlite3_reset(children_.get());
-      if (rc != SQLITE_DONE) return false;
-      path.push_back(std::move(entered));
-      return true;
+      if (!seen.insert(folder).second) return;
+      const auto found = ranges_.find(folder);
+      if (found != ranges_.end()) path.push_back(found->second);
     };
-
+    std::size_t read = 0;
     for (std::int64_t root : roots_) {
-      if (!enter(root)) return Failure();
+      enter(root);
       while (!path.empty()) {
-        Folder& folder = path.back();
-        if (folder.next == folder.children.size()) {
+        Range& folder = path.back();
+        if (folder.begin == folder.end) {
           path.pop_back();
           continue;
         }
-        const Child child = folder.children[folder.next++];
+        const Child child = children_[folder.begin++];
         if (child.folder) {
-          if (!enter(child.id)) return Failure();
+          enter(child.id);
           continue;
         }
         sqlite3_bind_int64(bookmark_.get(), 1, child.id);
@@ -143,6 +150,7 @@ class TreeReader {
         if (rc == SQLITE_ROW && receive != nullptr && !(*receive)(Text(0), Text(1))) return Result::kStopped;
         sqlite3_reset(bookmark_.get());
         if (rc != SQLITE_ROW && rc != SQLITE_DONE) return Failure();
+        if (receive == nullptr && ++read % kPumpEvery == 0 && !pump()) return Result::kStopped;
       }
     }
     return Result::kRead;
@@ -174,14 +182,27 @@ class TreeReader {
     return sqlite3_extended_errcode(db_) == SQLITE_READONLY_ROLLBACK ? Result::kHotJournal : Result::kFailed;
   }
 
+  struct Child {
+    std::int64_t id;
+    bool folder;
+  };
+  struct Range {
+    std::size_t begin;
+    std::size_t end;
+  };
+  static constexpr std::size_t kPumpEvery = 1024;
+
   sqlite3* db_;
-  Statement children_;
+  Statement tree_;
+  std::vector<Child> children_;  // by parent, each parent's by position
+  std::unordered_map<std::int64_t, Range> ranges_;  // a parent's children in children_
   Statement bookmark_;
   std::vector<std::int64_t> roots_;
   std::int64_t tags_ = 0;
 };
 
-Result Read(const std::string& path, OpenMode mode, const PlacesBookmarkReceiver& receive) {
+Result Read(const std::string& path, OpenMode mode, const PlacesBookmarkReceiver& receive,
+            const PlacesPump& pump) {
   sqlite3* opened = nullptr;
   const int rc = mode == OpenMode::kImmutable
                      ? sqlite3_open_v2(ImmutableUri(path).c_str(), &opened, SQLITE_OPEN_READONLY | SQLITE_OPEN_URI,
@@ -202,18 +223,20 @@ Result Read(const std::string& path, OpenMode mode, const PlacesBookmarkReceiver
   // Both walks see the same snapshot: the transaction's.
   TreeReader reader(db.get());
   Result result = reader.Prepare();
-  if (result == Result::kRead) result = reader.Walk(nullptr);
-  if (result == Result::kRead) result = reader.Walk(&receive);
+  if (result == Result::kRead) result = reader.Load(pump);
+  if (result == Result::kRead) result = reader.Walk(nullptr, pump);
+  if (result == Result::kRead) result = reader.Walk(&receive, pump);
   return result;
 }
 
 }  // namespace
 
-PlacesReadOutcome ReadPlacesBookmarks(const std::string& path, const PlacesBookmarkReceiver& receive) noexcept {
+PlacesReadOutcome ReadPlacesBookmarks(const std::string& path, const PlacesBookmarkReceiver& receive,
+                                      const PlacesPump& pump) noexcept {
   try {
     const bool beside = NonEmptyFileExists(path + "-wal") || NonEmptyFileExists(path + "-journal");
-    Result result = Read(path, beside ? OpenMode::kReadOnly : OpenMode::kImmutable, receive);
-    if (result == Result::kHotJournal) result = Read(path, OpenMode::kReadWrite, receive);
+    Result result = Read(path, beside ? OpenMode::kReadOnly : OpenMode::kImmutable, receive, pump);
+    if (result == Result::kHotJournal) result = Read(path, OpenMode::kReadWrite, receive, pump);
     switch (result) {
       case Result::kRead: return PlacesReadOutcome::kRead;
       case Result::kStopped: return PlacesReadOutcome::kStopped;

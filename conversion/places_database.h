@@ -29,17 +29,22 @@ enum class PlacesReadOutcome {
 // stop reading.
 using PlacesBookmarkReceiver = std::function<bool(std::string_view url, std::string_view title)>;
 
+// Called now and then while the tree is read before the first bookmark is
+// handed over. Returns false to stop reading.
+using PlacesPump = std::function<bool()>;
+
 // Hands the bookmarks of the database `path` (UTF-8) to `receive`, one by
 // one. A file that is missing, not SQLite, damaged where the bookmarks are,
 // or without Firefox's tables and roots is unreadable, and then nothing has
 // been handed over: the whole tree is read once before the first bookmark
-// is handed over. Memory holds the child ids of the folders on the way to
-// the current bookmark and the ids of the folders read, not the bookmarks.
+// is handed over. The tree's rows are read by one query and kept in memory
+// as ids, so time grows with the rows whatever indexes the file has; URLs
+// and titles are read one bookmark at a time.
 //
 // A "-wal" beside the file is read with it, and SQLite keeps its "-shm"
 // beside it then; a "-journal" left by a write that did not end is rolled
 // back into the file. Otherwise no file is written or created.
-PlacesReadOutcome ReadPlacesBookmarks(const std::string& path,
-                                      const PlacesBookmarkReceiver& receive) noexcept;
+PlacesReadOutcome ReadPlacesBookmarks(const std::string& path, const PlacesBookmarkReceiver& receive,
+                                      const PlacesPump& pump) noexcept;
 
 }  // namespace merkwandel::conversion

@@ -26,8 +26,21 @@ class TemporaryFolder {
 
 // The first bytes of the file `path`, up to `count`; empty when it can't be read.
 std::string Head(platform::FileSystem& files, const std::string& path, std::size_t count) {
-  const auto file = files.OpenForReading(path);
+  const auto file = files.OpenSharedForReading(path);
   return file ? ReadHead(*file, count) : std::string();
+}
+
+// True when the files `a` and `b` can be read and hold the same bytes.
+bool SameContent(platform::FileSystem& files, const std::string& a, const std::string& b) {
+  const auto first = files.OpenSharedForReading(a);
+  const auto second = files.OpenSharedForReading(b);
+  if (!first || !second) return false;
+  constexpr std::size_t kBlock = 1 << 16;
+  for (;;) {
+    const std::string block = ReadHead(*first, kBlock);
+    if (block != ReadHead(*second, kBlock)) return false;
+    if (block.size() < kBlock) return true;  // a read error shows as a short block too, on either side
+  }
 }
 
 // Copies the database `path` and the files beside it that belong to it into
@@ -35,14 +48,18 @@ std::string Head(platform::FileSystem& files, const std::string& path, std::size
 // states of the database.
 enum class Copied { kConsistent, kTorn, kFailed };
 Copied CopyDatabase(platform::FileSystem& files, const std::string& path, const std::string& copy) {
-  // The file before its "-wal": Firefox changes the file only by copying
-  // pages of the "-wal" into it, and they stay there until a later write
-  // starts the "-wal" anew, so a "-wal" copied after the file holds what
-  // the file's copy lacks. A "-wal" started anew in between (its header,
-  // with the salt of each start, tells) holds no longer all of it.
-  const std::string walBefore = copy + "-wal-before";
-  const bool hadWal = files.Attributes(path + "-wal").has_value();
-  if (hadWal && !files.CopySharedFile(path + "-wal", walBefore)) return Copied::kFailed;
+  // Firefox changes the file only by copying pages of the "-wal" into it
+  // (a checkpoint), and starts the "-wal" anew, with a new salt in its
+  // header, only once all of it is in the file. So the copies are one state
+  // when the "-wal" had the same header before the file was copied, in its
+  // copy and after: what a checkpoint wrote meanwhile is in that copy too.
+  // An empty "-wal" (none) may have been started and emptied again
+  // unseen; then the file must still hold the bytes of its copy after its
+  // "-wal" was copied: a checkpoint that changed a page before it was copied
+  // and another after it was compared ran all the while the "-wal" was
+  // copied, so every page it wrote is in that copy.
+  constexpr std::size_t kWalHeader = 32;
+  const std::string before = Head(files, path + "-wal", kWalHeader);
   if (!files.CopySharedFile(path, copy)) return Copied::kFailed;
   for (const char* beside : {"-wal", "-journal"}) {
     // The file alone would not be the database as Firefox sees it.
@@ -50,9 +67,10 @@ Copied CopyDatabase(platform::FileSystem& files, const std::string& path, const 
       return Copied::kFailed;
     }
   }
-  constexpr std::size_t kWalHeader = 32;
-  const std::string before = hadWal ? Head(files, walBefore, kWalHeader) : std::string();
-  return before == Head(files, copy + "-wal", kWalHeader) ? Copied::kConsistent : Copied::kTorn;
+  const std::string copied = Head(files, copy + "-wal", kWalHeader);
+  if (Head(files, path + "-wal", kWalHeader) != copied) return Copied::kTorn;
+  if (copied.size() == kWalHeader && copied == before) return Copied::kConsistent;
+  return SameContent(files, path, copy) ? Copied::kConsistent : Copied::kTorn;
 }
 
 }  // namespace
@@ -69,22 +87,10 @@ std::string ReadHead(platform::InputFile& file, std::size_t count) {
   return head;
 }
 
-SnapshotOutcome ConvertPlacesSnapshot(app::Root& root, ShortcutWriter& writer, const std::string& path) {
-  auto& files = root.Platform().Files();
-  const TemporaryFolder folder(files);
-  if (!folder.path()) return SnapshotOutcome::kUnreadable;
-  std::string copy;
-  // Firefox may write while the files are copied; a torn copy is made anew,
-  // under a new name, a few times at most (then read as it is: what is
-  // damaged gives nothing).
-  for (int attempt = 0; attempt < 3; ++attempt) {
-    // "/" separates the folder's files for this program and for SQLite alike.
-    copy = *folder.path() + "/places" + std::to_string(attempt) + ".sqlite";
-    const Copied copied = CopyDatabase(files, path, copy);
-    if (copied == Copied::kFailed) return SnapshotOutcome::kUnreadable;
-    if (copied == Copied::kConsistent) break;
-  }
+namespace {
 
+// Hands every bookmark of the consistent copy `copy` to `writer`.
+SnapshotOutcome ReadCopy(app::Root& root, ShortcutWriter& writer, const std::string& copy) {
   bool closing = false;
   const PlacesReadOutcome read = ReadPlacesBookmarks(copy, [&](std::string_view url, std::string_view title) {
     try {
@@ -94,9 +100,35 @@ SnapshotOutcome ConvertPlacesSnapshot(app::Root& root, ShortcutWriter& writer, c
     }
     closing = !root.Platform().Ui().PumpEvents();
     return !closing;
+  }, [&] {
+    closing = !root.Platform().Ui().PumpEvents();
+    return !closing;
   });
   if (closing) return SnapshotOutcome::kWindowClosing;
   return read == PlacesReadOutcome::kUnreadable ? SnapshotOutcome::kUnreadable : SnapshotOutcome::kRead;
+}
+
+}  // namespace
+
+SnapshotOutcome ConvertPlacesSnapshot(app::Root& root, ShortcutWriter& writer, const std::string& path) {
+  auto& files = root.Platform().Files();
+  // Firefox may write while the files are copied; a torn copy is made anew,
+  // in a new folder (the torn one goes), after a short pause, a few times at
+  // most. One that is still torn is not read: a torn copy may read without
+  // error and yet lack bookmarks.
+  constexpr int kTries = 10;
+  constexpr double kPause = 0.1;  // seconds
+  for (int attempt = 0;; ++attempt) {
+    const TemporaryFolder folder(files);
+    if (!folder.path()) return SnapshotOutcome::kUnreadable;
+    // "/" separates the folder's files for this program and for SQLite alike.
+    const std::string copy = *folder.path() + "/places.sqlite";
+    const Copied copied = CopyDatabase(files, path, copy);
+    if (copied == Copied::kFailed) return SnapshotOutcome::kUnreadable;
+    if (copied == Copied::kConsistent) return ReadCopy(root, writer, copy);
+    if (attempt + 1 == kTries) return SnapshotOutcome::kUnreadable;
+    if (!root.Sleep(kPause)) return SnapshotOutcome::kWindowClosing;
+  }
 }
 
 }  // namespace merkwandel::conversion

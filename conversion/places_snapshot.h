@@ -3,7 +3,8 @@
 // keeps its latest changes in "places.sqlite-wal" beside it; a write that
 // did not end leaves a "-journal". So the run reads a private snapshot: the
 // file and those beside it, copied into a new temporary folder that goes
-// again however the reading ends. Nothing of the profile is written, locked
+// again however the reading ends (one that a killed run left behind goes
+// when the next folder is made). Nothing of the profile is written, locked
 // or created.
 #pragma once
 
@@ -16,7 +17,7 @@ namespace merkwandel::conversion {
 
 enum class SnapshotOutcome {
   kRead,           // every bookmark was handed to the writer, or memory ran out on the way
-  kUnreadable,     // not copied, or not a readable Firefox bookmark database: nothing written
+  kUnreadable,     // not copied, torn at every try, or not a readable Firefox bookmark database: nothing written
   kWindowClosing,  // an event pump reported that the window is closing
 };
 

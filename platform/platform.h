@@ -94,6 +94,11 @@ class FileSystem {
 
   // Makes a new, empty folder of this program's own among the user's
   // temporary files and gives its path, or nothing when it can't be made.
+  // The folder counts as in use until RemoveFolderAndFiles removes it or
+  // this object goes (so also when the process ends, however); the folders
+  // of this program's own that no one uses, left behind by processes that
+  // ended so, are removed first (with their files, as RemoveFolderAndFiles
+  // removes them). Nothing else in the temporary files is touched.
   // The path is one that this interface and the C library's own file
   // functions (such as SQLite's) both accept, so a file copied into it can
   // be opened by a library that does its own file access.
@@ -105,6 +110,11 @@ class FileSystem {
   // be read (missing, a folder, held without sharing, no access) or `to`
   // can't be made or already exists; no partial `to` is then left behind.
   virtual bool CopySharedFile(const std::string& from, const std::string& to) = 0;
+
+  // Opens the file `path` for sequential reading as CopySharedFile reads
+  // its source: while other programs may hold it open for reading and
+  // writing, and changing nothing. Null when it can't be read so.
+  virtual std::unique_ptr<InputFile> OpenSharedForReading(const std::string& path) = 0;
 
   // Removes the folder `folder` with every file directly in it (its
   // subfolders are not looked into: one that has any makes this fail).

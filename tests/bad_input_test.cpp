@@ -195,6 +195,32 @@ INSTANTIATE_TEST_SUITE_P(
               };
             },
             {I(1)}, {{"Eins.url", "[InternetShortcut]\r\nURL=http://a.example/\r\n"}}},
+        // Firefox moves its "-wal" into the file and writes on, each time a copy is made.
+        Row{"DatabaseTornOnEveryCopy",
+            [](auto& f) {
+              f.WriteDatabase("PRAGMA journal_mode = WAL;" + std::string(kPlacesSchema) + kPlacesRoots);
+              std::shared_ptr<sqlite3> firefox = OpenForWriting(f.SourceHost());
+              f.files_.openFault = [&f, firefox, id = 10](const std::string& hostPath) mutable {
+                if (hostPath != f.SourceHost()) return false;
+                ++id;
+                Execute(firefox.get(), "PRAGMA wal_checkpoint(TRUNCATE); INSERT INTO moz_bookmarks (id, type, parent,"
+                                       " position) VALUES (" + std::to_string(id) + ", 2, 2, " + std::to_string(id) + ");");
+                return false;
+              };
+            },
+            {E(kNotFound)}, {}},
+        // The window keeps going while the tree is read before the first
+        // bookmark is written; closed meanwhile, the run ends quietly.
+        Row{"DatabaseClosedWhileItsTreeIsRead",
+            [](auto& f) {
+              f.WriteDatabase(std::string(kPlacesSchema) + kPlacesRoots +
+                              "WITH RECURSIVE n(value) AS (SELECT 1 UNION ALL SELECT value + 1 FROM n WHERE value < 5000)"
+                              " INSERT INTO moz_bookmarks (id, type, fk, parent, position, title)"
+                              " SELECT value + 100, 1, 1, 2, value, 'Lesezeichen' FROM n;"
+                              "INSERT INTO moz_places (id, url) VALUES (1, 'http://a.example/');");
+              f.ui_.onPump = [&f] { return f.ui_.pumps < 2; };  // the run's first pump, at its start, passes
+            },
+            {}, {}},
         Row{"DatabaseOfAnotherProgram", [](auto& f) { f.WriteDatabase("CREATE TABLE cookies (name TEXT);"); },
             {E(kNotFound)}, {}},
         Row{"DamagedDatabase", [](auto& f) { f.WriteSource(std::string("SQLite format 3\0", 16) + GarbageBytes()); },

@@ -367,6 +367,30 @@ TEST_F(FileSystemRows, ATemporaryFolderIsNewAndGoesWithItsFilesOnly) {
   disk_->Remove(*second);
 }
 
+// A folder left behind by an instance that ended without removing it (its
+// backend gone, as a killed process's) goes when the next is made; one that
+// a running instance holds stays, as does a folder not made so.
+TEST_F(FileSystemRows, ATemporaryFolderLeftBehindGoesWhenTheNextIsMadeButOneInUseStays) {
+  auto killed = MakeTestBackend();
+  const auto running = MakeTestBackend();
+  const auto left = killed->Files().MakeTemporaryFolder();
+  const auto used = running->Files().MakeTemporaryFolder();
+  ASSERT_TRUE(left && used);
+  disk_->File(*left + "\\places.sqlite", "alt");
+  disk_->File(*used + "\\places.sqlite", "in Gebrauch");
+  const std::string foreign = *left + "-fremd";
+  disk_->Folder(foreign);
+  killed.reset();
+  const auto made = files().MakeTemporaryFolder();
+  ASSERT_TRUE(made.has_value());
+  EXPECT_FALSE(files().Attributes(*left).has_value());
+  EXPECT_EQ(disk_->Tree(*used), Entries{"places.sqlite=in Gebrauch"});
+  EXPECT_EQ(disk_->Tree(foreign), Entries{});
+  EXPECT_TRUE(running->Files().RemoveFolderAndFiles(*used));
+  EXPECT_TRUE(files().RemoveFolderAndFiles(*made));
+  disk_->Remove(foreign);
+}
+
 enum class Source { kThere, kHeldSharing, kHeldAlone, kMissing };
 struct CopyRow {
   const char* name;
@@ -396,7 +420,7 @@ TEST_P(CopyShared, CopiesIntoANewFileOnlyAndLeavesTheSourceAsItWas) {
   const Entries copy = row.copied ? Entries{"places.sqlite=" + data}
                        : row.target ? Entries{row.target + "=alt"s} : Entries{};
   EXPECT_EQ(disk_->Tree(*folder), copy);
-  disk_->Remove(*folder);
+  EXPECT_TRUE(files().RemoveFolderAndFiles(*folder));
   Entries source = {"Profil Łódź\\"};
   if (row.source != Source::kMissing) source.push_back("Profil Łódź\\places.sqlite=" + data);
   EXPECT_EQ(disk_->Tree(disk_->Root()), source);

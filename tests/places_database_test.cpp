@@ -30,7 +30,7 @@ class PlacesDatabaseTest : public ::testing::Test {
     return conversion::ReadPlacesBookmarks(path_, [&](std::string_view url, std::string_view title) {
       read_.emplace_back(url, title);
       return read_.size() < limit;
-    });
+    }, [] { return true; });
   }
 
   TempFolder temp_;
@@ -85,6 +85,18 @@ const TreeCase kTrees[] = {
          "UPDATE moz_bookmarks SET parent = 10 WHERE id = 2;",
      {{"https://a.example/", "In A"}, {"https://b.example/", "Leiste"}}},
     {"OnlyRoots", std::string(kPlacesSchema) + kPlacesRoots, {}},
+    // 40,000 folders, each inside the one before, without Firefox's indexes:
+    // read in a time that grows with the square of the folders, it takes
+    // longer than a test may.
+    {"DeepWithoutIndexes",
+     std::string(kPlacesSchema) + kPlacesRoots +
+         "WITH RECURSIVE n(value) AS (SELECT 1 UNION ALL SELECT value + 1 FROM n WHERE value < 40000)"
+         " INSERT INTO moz_bookmarks (id, type, parent, position, title)"
+         " SELECT value + 100, 2, CASE value WHEN 1 THEN 2 ELSE value + 99 END, 0, 'Ordner' FROM n;"
+         "INSERT INTO moz_places (id, url) VALUES (1, 'https://tief.example/');"
+         "INSERT INTO moz_bookmarks (id, type, fk, parent, position, title) VALUES (50000, 1, 1, 40100, 0, 'Unten'),"
+         " (50001, 1, 1, 2, 1, 'Oben');",
+     {{"https://tief.example/", "Unten"}, {"https://tief.example/", "Oben"}}},
 };
 
 class PlacesTreeTest : public PlacesDatabaseTest, public ::testing::WithParamInterface<TreeCase> {};

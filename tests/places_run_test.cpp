@@ -33,7 +33,8 @@ class PlacesRunTest : public ConversionFixture {
 };
 
 TEST_F(PlacesRunTest, GivesTheShortcutsOfFirefoxsExportAndLeavesTheProfileAsItWas) {
-  const TemporaryFilesIn temporary(Host("Temp"));
+  // Named as Windows would not take it: used as it is all the same.
+  const TemporaryFilesIn temporary(Host("Temp: ."));
   const auto fromExport = Convert(FirefoxExport());
   std::filesystem::remove_all(Host("Favoriten"));
   // Firefox running: the file held open, the bookmarks only in its "-wal".
@@ -58,7 +59,7 @@ TEST_F(PlacesRunTest, GivesTheShortcutsOfFirefoxsExportAndLeavesTheProfileAsItWa
   EXPECT_EQ(ui_.messages.back().text, "Es wurden 10 Favoriten aus der Firefox Lesezeichendatei exportiert.    ");
   EXPECT_EQ(ProfileFiles(), profile);
   EXPECT_EQ(profile.size(), 3u);  // with the "-wal" and the "-shm" of a running Firefox
-  EXPECT_TRUE(HostNames(Host("Temp")).empty());
+  EXPECT_TRUE(HostNames(Host("Temp: .")).empty());
 }
 
 TEST_F(PlacesRunTest, AWalStartedAnewWhileCopyingIsCopiedAgain) {

@@ -2,6 +2,7 @@
 
 #include <dirent.h>
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -25,6 +26,7 @@ class ScopedFd {
   ~ScopedFd() { Close(); }
   int get() const { return fd_; }
   bool valid() const { return fd_ >= 0; }
+  int Release() { return std::exchange(fd_, -1); }
   // Closes now; false when closing reported an error (a write that failed late).
   bool Close() {
     if (fd_ < 0) return true;
@@ -124,6 +126,57 @@ bool WriteAll(int fd, const char* data, std::size_t size) {
     size -= static_cast<std::size_t>(n);
   }
   return true;
+}
+
+// Temporary folders are named this and six characters of mkdtemp's.
+constexpr std::string_view kTemporaryPrefix = "merkwandel-places-";
+
+// Removes every file directly in the folder `fd` refers to.
+void RemoveFilesIn(int fd) {
+  const int listing = ::dup(fd);
+  DIR* dir = listing < 0 ? nullptr : ::fdopendir(listing);
+  if (dir == nullptr) {
+    if (listing >= 0) ::close(listing);
+    return;
+  }
+  const ScopedDir closer(dir);
+  ::rewinddir(dir);
+  while (const dirent* entry = ::readdir(dir)) {
+    struct stat info {};
+    if (::fstatat(fd, entry->d_name, &info, AT_SYMLINK_NOFOLLOW) == 0 && !S_ISDIR(info.st_mode)) {
+      ::unlinkat(fd, entry->d_name, 0);
+    }
+  }
+}
+
+// Removes the temporary folders in `base` that runs before left behind: this
+// user's folders of that name that no one holds locked. Each is locked while
+// it goes, so that a run that made it just now sees it gone.
+void RemoveLeftoverFolders(const std::string& base) {
+  const ScopedFd baseFd(::open(base.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+  if (!baseFd.valid()) return;
+  std::vector<std::string> names;
+  {
+    const int listing = ::dup(baseFd.get());
+    DIR* dir = listing < 0 ? nullptr : ::fdopendir(listing);
+    if (dir == nullptr) {
+      if (listing >= 0) ::close(listing);
+      return;
+    }
+    const ScopedDir closer(dir);
+    while (const dirent* entry = ::readdir(dir)) {
+      const std::string_view name = entry->d_name;
+      if (name.size() == kTemporaryPrefix.size() + 6 && name.starts_with(kTemporaryPrefix)) names.emplace_back(name);
+    }
+  }
+  for (const auto& name : names) {
+    const ScopedFd fd(::openat(baseFd.get(), name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+    struct stat info {};
+    if (!fd.valid() || ::fstat(fd.get(), &info) != 0 || info.st_uid != ::geteuid()) continue;
+    if (::flock(fd.get(), LOCK_EX | LOCK_NB) != 0) continue;  // in use
+    RemoveFilesIn(fd.get());
+    ::unlinkat(baseFd.get(), name.c_str(), AT_REMOVEDIR);
+  }
 }
 
 bool SameTime(const struct timespec& a, const struct timespec& b) {
@@ -352,9 +405,12 @@ std::optional<std::vector<std::string>> HostFileSystem::ListFiles(const std::str
 
 std::unique_ptr<InputFile> HostFileSystem::OpenForReading(const std::string& path) {
   ForgetNames();
-  const auto parsed = ParseFilePath(path);
-  if (!parsed) return nullptr;
-  const auto located = Locate(*parsed);
+  std::optional<Located> located;
+  if (auto temporary = TemporaryHostPath(path)) {
+    located = Located{std::move(*temporary), true, std::nullopt};
+  } else if (const auto parsed = ParseFilePath(path)) {
+    located = Locate(*parsed);
+  }
   if (!located || !located->exists) return nullptr;
   if (openFault && openFault(located->hostPath)) return nullptr;
 
@@ -488,30 +544,63 @@ std::string HostFileSystem::CurrentDirectory() {
   return cwd;
 }
 
+HostFileSystem::~HostFileSystem() {
+  for (const auto& [path, fd] : temporaryFolders_) ::close(fd);
+}
+
+std::optional<std::string> HostFileSystem::TemporaryHostPath(const std::string& path) const {
+  for (const auto& [folder, fd] : temporaryFolders_) {
+    if (!path.starts_with(folder)) continue;
+    if (path.size() == folder.size()) return folder;
+    if (path[folder.size()] != '/' && path[folder.size()] != '\\') continue;
+    std::string host = path;
+    std::replace(host.begin() + static_cast<std::ptrdiff_t>(folder.size()), host.end(), '\\', '/');
+    return host;
+  }
+  return std::nullopt;
+}
+
 std::optional<std::string> HostFileSystem::MakeTemporaryFolder() {
   ForgetNames();
-  const char* base = std::getenv("TMPDIR");
-  std::string pattern = base != nullptr && *base != '\0' ? base : "/tmp";
-  if (pattern.back() != '/') pattern.push_back('/');
-  pattern += "merkwandel-XXXXXX";
-  if (::mkdtemp(pattern.data()) == nullptr) return std::nullopt;
-  // Absolute, so that it names the folder whatever the current directory.
-  char absolute[PATH_MAX];
-  if (::realpath(pattern.c_str(), absolute) == nullptr) {
-    ::rmdir(pattern.c_str());
-    return std::nullopt;
+  // As the system gives it; absolute, so that it names the folder whatever
+  // the current directory.
+  const char* given = std::getenv("TMPDIR");
+  char base[PATH_MAX];
+  if (::realpath(given != nullptr && *given != '\0' ? given : "/tmp", base) == nullptr) return std::nullopt;
+  RemoveLeftoverFolders(base);
+  for (int attempt = 0; attempt < 10; ++attempt) {
+    std::string folder = std::string(base) + (base[1] == '\0' ? "" : "/") + std::string(kTemporaryPrefix) + "XXXXXX";
+    if (::mkdtemp(folder.data()) == nullptr) return std::nullopt;
+    // Locked before anyone can remove it as left behind; if someone did
+    // meanwhile, the lock holds a folder that is gone.
+    ScopedFd fd(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+    struct stat held {}, named {};
+    if (fd.valid() && ::flock(fd.get(), LOCK_EX | LOCK_NB) == 0 && ::fstat(fd.get(), &held) == 0 &&
+        ::lstat(folder.c_str(), &named) == 0 && held.st_ino == named.st_ino && held.st_dev == named.st_dev) {
+      temporaryFolders_[folder] = fd.Release();
+      return folder;
+    }
   }
-  return std::string(absolute);
+  return std::nullopt;
 }
 
 bool HostFileSystem::CopySharedFile(const std::string& from, const std::string& to) {
   const auto source = OpenForReading(from);  // the open and read faults apply
   if (!source) return false;
-  const auto parsed = ParseFilePath(to);
-  if (!parsed) return false;
-  // A file that exists under another letter case is found under its own
-  // name, which the exclusive creation then refuses.
-  const auto target = Locate(*parsed);
+  std::optional<Located> target;
+  if (auto temporary = TemporaryHostPath(to)) {
+    // A file there under another letter case is the same file, as below.
+    const std::string folder = temporary->substr(0, temporary->rfind('/'));
+    if (const FolderNames* names = NamesOf(folder)) {
+      const auto found = names->byKey.find(winpath::NameKey(temporary->substr(folder.size() + 1)));
+      if (found != names->byKey.end()) temporary = Join(folder, found->second);
+    }
+    target = Located{std::move(*temporary), false, std::nullopt};
+  } else if (const auto parsed = ParseFilePath(to)) {
+    // A file that exists under another letter case is found under its own
+    // name, which the exclusive creation then refuses.
+    target = Locate(*parsed);
+  }
   if (!target) return false;
   ScopedFd fd(::open(target->hostPath.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666));
   if (!fd.valid()) return false;
@@ -534,8 +623,20 @@ bool HostFileSystem::CopySharedFile(const std::string& from, const std::string& 
   return false;
 }
 
+std::unique_ptr<InputFile> HostFileSystem::OpenSharedForReading(const std::string& path) {
+  return OpenForReading(path);  // a POSIX file is shared always
+}
+
 bool HostFileSystem::RemoveFolderAndFiles(const std::string& folder) {
   ForgetNames();
+  const auto temporary = temporaryFolders_.find(TemporaryHostPath(folder).value_or(""));
+  if (temporary != temporaryFolders_.end()) {
+    RemoveFilesIn(temporary->second);
+    if (::rmdir(temporary->first.c_str()) != 0) return false;
+    ::close(temporary->second);  // its lock goes with it
+    temporaryFolders_.erase(temporary);
+    return true;
+  }
   const auto parsed = winpath::Parse(folder);
   // A drive's root is never removed.
   if (!parsed || parsed->components.empty() || !ComponentsValid(*parsed, false)) return false;

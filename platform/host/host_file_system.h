@@ -4,7 +4,8 @@
 // are UTF-8 and stay so on disk, letter case does not tell names apart (in
 // any script), lengths count UTF-16 units, and a name starting with "."
 // counts as hidden. The private snapshot folders are made below $TMPDIR (or
-// /tmp) and named by their absolute host path.
+// /tmp) and named by their absolute host path, which is taken as it is, not
+// by Windows' rules; each is locked (flock) while this object holds it.
 #pragma once
 
 #include <sys/stat.h>
@@ -24,6 +25,10 @@ namespace merkwandel::platform::host {
 class HostFileSystem final : public FileSystem {
  public:
   HostFileSystem() = default;
+  // Lets go of the temporary folders not removed, as a process that ends does.
+  ~HostFileSystem() override;
+  HostFileSystem(const HostFileSystem&) = delete;
+  HostFileSystem& operator=(const HostFileSystem&) = delete;
 
   // Maps drive `letter` (either case) to the host folder `hostFolder`.
   void MapDrive(char letter, std::string hostFolder);
@@ -56,6 +61,7 @@ class HostFileSystem final : public FileSystem {
   std::string CurrentDirectory() override;
   std::optional<std::string> MakeTemporaryFolder() override;
   bool CopySharedFile(const std::string& from, const std::string& to) override;
+  std::unique_ptr<InputFile> OpenSharedForReading(const std::string& path) override;
   bool RemoveFolderAndFiles(const std::string& folder) override;
 
  private:
@@ -79,6 +85,9 @@ class HostFileSystem final : public FileSystem {
   // letter case given. Nothing for an unmapped drive.
   std::optional<std::string> ExactHostPath(const winpath::ParsedPath& parsed) const;
   std::optional<std::vector<std::string>> List(const std::string& folder, bool folders);
+  // The host path of `path` when it is one of the temporary folders made
+  // here, or lies in one ("\" or "/" after the folder's path).
+  std::optional<std::string> TemporaryHostPath(const std::string& path) const;
 
   // Names of one host folder, by NameKey, for finding a file under another
   // letter case without reading the folder at every write. Checked against
@@ -115,6 +124,7 @@ class HostFileSystem final : public FileSystem {
   std::optional<WriteFolder> writeFolder_;
   std::unordered_map<std::string, FolderNames> names_;
   unsigned temporaryCounter_ = 0;
+  std::map<std::string, int> temporaryFolders_;  // host path -> descriptor that holds its lock
 };
 
 }  // namespace merkwandel::platform::host

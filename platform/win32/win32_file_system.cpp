@@ -4,6 +4,9 @@
 
 #include <algorithm>
 #include <array>
+#include <cstdint>
+#include <string_view>
+#include <vector>
 
 #include "platform/common/windows_path.h"
 #include "platform/win32/handles.h"
@@ -218,6 +221,71 @@ std::string Win32FileSystem::CurrentDirectory() {
   return Utf8(directory);
 }
 
+namespace {
+
+// Temporary folders are named this and six letters or digits.
+constexpr std::wstring_view kTemporaryPrefix = L"merkwandel-places-";
+
+// The paths of the files directly in `folder`.
+std::vector<std::wstring> FilesIn(const std::wstring& folder) {
+  std::vector<std::wstring> files;
+  WIN32_FIND_DATAW found{};
+  FindHandle search(FindFirstFileW((folder + L"\\*").c_str(), &found));
+  if (!search) return files;
+  do {
+    if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0) files.push_back(folder + L"\\" + found.cFileName);
+  } while (FindNextFileW(search.get(), &found));
+  return files;
+}
+
+// Deletes the files `files`, read-only ones too.
+void DeleteFiles(const std::vector<std::wstring>& files) {
+  for (const auto& file : files) {
+    const DWORD attributes = GetFileAttributesW(file.c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) != 0) {
+      SetFileAttributesW(file.c_str(), FILE_ATTRIBUTE_NORMAL);
+    }
+    DeleteFileW(file.c_str());
+  }
+}
+
+// Opens the folder itself (a link, not what it points to).
+KernelHandle OpenFolder(const std::wstring& folder, DWORD access, DWORD share) {
+  return KernelHandle(CreateFileW(folder.c_str(), access, share, nullptr, OPEN_EXISTING,
+                                  FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+}
+
+// Removes the temporary folders in `base` that runs before left behind: those
+// of that name that no one holds open. Each is held for deleting while its
+// files go, so that a run that made it just now can't take it; files are put
+// in a folder only once it is held, so those listed before are all left
+// behind. (Listing needs a folder not held for deleting.)
+void RemoveLeftoverFolders(const std::wstring& base) {
+  std::vector<std::wstring> folders;
+  {
+    WIN32_FIND_DATAW found{};
+    FindHandle search(FindFirstFileW((base + std::wstring(kTemporaryPrefix) + L"*").c_str(), &found));
+    if (!search) return;
+    do {
+      const std::wstring_view name = found.cFileName;
+      if (name.size() == kTemporaryPrefix.size() + 6 && (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0 &&
+          (found.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) == 0) {
+        folders.push_back(base + found.cFileName);
+      }
+    } while (FindNextFileW(search.get(), &found));
+  }
+  for (const auto& folder : folders) {
+    const auto files = FilesIn(folder);
+    KernelHandle held = OpenFolder(folder, DELETE, FILE_SHARE_READ | FILE_SHARE_WRITE);
+    if (!held) continue;  // in use
+    DeleteFiles(files);
+    held.Reset();
+    RemoveDirectoryW(folder.c_str());
+  }
+}
+
+}  // namespace
+
 std::optional<std::string> Win32FileSystem::MakeTemporaryFolder() {
   const DWORD needed = GetTempPathW(0, nullptr);
   if (needed == 0) return std::nullopt;
@@ -226,22 +294,43 @@ std::optional<std::string> Win32FileSystem::MakeTemporaryFolder() {
   if (length == 0 || length >= needed) return std::nullopt;
   base.resize(length);
   if (base.back() != L'\\') base.push_back(L'\\');
-  for (int attempt = 0; attempt < 100; ++attempt) {
-    const std::wstring folder = base + L"merkwandel-" + std::to_wstring(GetCurrentProcessId()) +
-                                L"-" + std::to_wstring(GetTickCount()) + L"-" +
-                                std::to_wstring(++temporaryCounter_);
-    if (CreateDirectoryW(folder.c_str(), nullptr)) return Utf8(folder);
-    if (GetLastError() != ERROR_ALREADY_EXISTS) return std::nullopt;
+  RemoveLeftoverFolders(base);
+  for (int attempt = 0; attempt < 20; ++attempt) {
+    std::uint32_t mix = GetCurrentProcessId() * 2654435761u ^ GetTickCount() ^ ++temporaryCounter_ * 40503u;
+    std::wstring folder = base + std::wstring(kTemporaryPrefix);
+    for (int digit = 0; digit < 6; ++digit, mix /= 36) folder.push_back(L"0123456789abcdefghijklmnopqrstuvwxyz"[mix % 36]);
+    if (!CreateDirectoryW(folder.c_str(), nullptr)) {
+      if (GetLastError() == ERROR_ALREADY_EXISTS) continue;
+      return std::nullopt;
+    }
+    // Held before anyone can remove it as left behind; if someone is
+    // removing it, it can't be held and goes.
+    KernelHandle held = OpenFolder(folder, FILE_LIST_DIRECTORY, FILE_SHARE_READ | FILE_SHARE_WRITE);
+    if (!held) continue;
+    std::string path = Utf8(folder);
+    temporaryFolders_.insert_or_assign(path, std::move(held));
+    return path;
   }
   return std::nullopt;
 }
 
+namespace {
+// Whoever holds the file open may go on reading, writing and even deleting
+// it while it is read.
+KernelHandle OpenShared(const std::string& path) {
+  return OpenDiskFile(Wide(path), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                      OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN);
+}
+}  // namespace
+
+std::unique_ptr<InputFile> Win32FileSystem::OpenSharedForReading(const std::string& path) {
+  KernelHandle file = OpenShared(path);
+  if (!file) return nullptr;
+  return std::make_unique<Win32InputFile>(std::move(file));
+}
+
 bool Win32FileSystem::CopySharedFile(const std::string& from, const std::string& to) {
-  // Whoever holds the source open may go on reading, writing and even
-  // deleting it while it is copied.
-  const KernelHandle source =
-      OpenDiskFile(Wide(from), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                   OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN);
+  const KernelHandle source = OpenShared(from);
   if (!source) return false;
   const std::wstring target = Wide(to);
   KernelHandle copy(CreateFileW(target.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
@@ -265,6 +354,7 @@ bool Win32FileSystem::CopySharedFile(const std::string& from, const std::string&
 }
 
 bool Win32FileSystem::RemoveFolderAndFiles(const std::string& folder) {
+  temporaryFolders_.erase(folder);  // no longer held: it goes
   std::wstring path = Wide(folder);
   while (path.size() > 1 && (path.back() == L'\\' || path.back() == L'/')) path.pop_back();
   // Never the files of a drive root or of a drive's current folder.
@@ -277,18 +367,7 @@ bool Win32FileSystem::RemoveFolderAndFiles(const std::string& folder) {
   }
   // A link to a folder goes by itself; what it points to stays.
   if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT) == 0) {
-    WIN32_FIND_DATAW found{};
-    FindHandle search(FindFirstFileW((path + L"\\*").c_str(), &found));
-    if (search) {
-      do {
-        if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) continue;
-        const std::wstring file = path + L"\\" + found.cFileName;
-        if ((found.dwFileAttributes & FILE_ATTRIBUTE_READONLY) != 0) {
-          SetFileAttributesW(file.c_str(), FILE_ATTRIBUTE_NORMAL);
-        }
-        DeleteFileW(file.c_str());
-      } while (FindNextFileW(search.get(), &found));
-    }
+    DeleteFiles(FilesIn(path));
   }
   RemoveDirectoryW(path.c_str());
   if (GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES) return false;

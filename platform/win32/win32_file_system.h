@@ -2,7 +2,10 @@
 // arrive as UTF-8 and reach Windows as UTF-16.
 #pragma once
 
+#include <map>
+
 #include "platform/platform.h"
+#include "platform/win32/handles.h"
 
 namespace merkwandel::platform::win32 {
 
@@ -18,11 +21,15 @@ class Win32FileSystem final : public FileSystem {
   std::string CurrentDirectory() override;
   std::optional<std::string> MakeTemporaryFolder() override;
   bool CopySharedFile(const std::string& from, const std::string& to) override;
+  std::unique_ptr<InputFile> OpenSharedForReading(const std::string& path) override;
   bool RemoveFolderAndFiles(const std::string& folder) override;
 
  private:
   std::optional<std::vector<std::string>> List(const std::string& folder, bool folders);
   unsigned temporaryCounter_ = 0;
+  // The temporary folders made here, each held open, without leave to
+  // delete it, until it is removed or this object goes.
+  std::map<std::string, KernelHandle> temporaryFolders_;
 };
 
 }  // namespace merkwandel::platform::win32
