@@ -11,7 +11,8 @@ namespace merkwandel::app {
 // The texts of the file choice.
 inline constexpr char kOpenDialogTitle[] = "Datei öffnen";
 inline constexpr char kBookmarkFilter[] =
-    "Hypertextdokumente|*.htm; *.html|Firefox-Lesezeichendatenbank|places.sqlite|Alle Dateitypen|*.*";
+    "Hypertextdokumente|*.htm; *.html|Firefox-Lesezeichendatenbank|places.sqlite|"
+    "Chromium-Lesezeichen (Chrome, Edge, Brave, Vivaldi, Opera)|Bookmarks;AccountBookmarks|Alle Dateitypen|*.*";
 inline constexpr char kBookmarkDefaultExt[] = "htm";
 
 // A click on bHypertext: the open dialog, owned by the window, starting in

@@ -56,6 +56,7 @@ TEST_F(ChoosePathsTest, ShowsTheOpenDialogOwnedByTheWindow) {
   // Each part ended by a NUL, the list by one more; the first pair chosen.
   EXPECT_EQ(record.filter,
             "Hypertextdokumente\0*.htm; *.html\0Firefox-Lesezeichendatenbank\0places.sqlite\0"
+            "Chromium-Lesezeichen (Chrome, Edge, Brave, Vivaldi, Opera)\0Bookmarks;AccountBookmarks\0"
             "Alle Dateitypen\0*.*\0\0"s);
   EXPECT_EQ(record.filterIndex, 1u);
   EXPECT_EQ(record.defaultExt, "htm");
