@@ -355,7 +355,7 @@ struct FileDialogRecord {
   std::string initialDir;     // lpstrInitialDir
   std::string title;          // lpstrTitle
   std::uint32_t flags = 0;    // Flags
-  std::string defaultExt;     // lpstrDefExt, without the dot
+  std::string defaultExt;     // lpstrDefExt, without the dot; empty: null, no extension added
 };
 
 // What a dialog call gives back.
