@@ -11,8 +11,12 @@ namespace merkwandel::app {
 // The texts of the file choice.
 inline constexpr char kOpenDialogTitle[] = "Datei öffnen";
 inline constexpr char kBookmarkFilter[] =
-    "Hypertextdokumente|*.htm; *.html|Firefox-Lesezeichendatenbank|places.sqlite|Alle Dateitypen|*.*";
-inline constexpr char kBookmarkDefaultExt[] = "htm";
+    "Hypertextdokumente|*.htm; *.html|Firefox-Lesezeichendatenbank|places.sqlite|"
+    "Chromium-Lesezeichen (Chrome, Edge, Brave, Vivaldi, Opera)|Bookmarks;AccountBookmarks|Alle Dateitypen|*.*";
+// No default extension: a name chosen without one, such as a Chromium-family
+// browser's "Bookmarks", is taken as it is, even with a "Bookmarks.htm"
+// beside it (a default extension is tried first).
+inline constexpr char kBookmarkDefaultExt[] = "";
 
 // A click on bHypertext: the open dialog, owned by the window, starting in
 // the folder of the file that tHypertext names (or in the current directory

@@ -1,7 +1,10 @@
 #include "app/startup.h"
 
+#include <nlohmann/json.hpp>
+
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "system/dateiexistenz.h"
 #include "system/registry.h"
@@ -28,6 +31,66 @@ std::optional<std::string> ReadShellFolder(platform::Registry& registry, const c
   return text->substr(0, zero);
 }
 
+// The browsers of the Chromium family and the folder of their profiles,
+// below "Local AppData" or, for Opera, below "AppData". Opera's folder is a
+// profile itself as well.
+struct ChromiumBrowser {
+  bool opera;
+  const char* folder;
+};
+constexpr ChromiumBrowser kChromiumBrowsers[] = {
+    {false, "\\Google\\Chrome\\User Data"},
+    {false, "\\Microsoft\\Edge\\User Data"},
+    {false, "\\BraveSoftware\\Brave-Browser\\User Data"},
+    {false, "\\Vivaldi\\User Data"},
+    {false, "\\Chromium\\User Data"},
+    {true, "\\Opera Software\\Opera Stable"},
+};
+
+// The browser's last-used profile: "profile.last_used" in its "Local State",
+// else "Default". "Local State" holds a few kilobytes; a file of more than a
+// megabyte is no such file.
+std::string LastUsedProfile(platform::FileSystem& files, const std::string& folder) {
+  constexpr std::size_t kLimit = 1 << 20;
+  std::string text;
+  if (const auto file = files.OpenForReading(folder + "\\Local State")) {
+    char buffer[16384];
+    for (std::ptrdiff_t got; text.size() <= kLimit && (got = file->Read(buffer, sizeof buffer)) > 0;) {
+      text.append(buffer, static_cast<std::size_t>(got));
+    }
+  }
+  if (text.size() > kLimit) return "Default";
+  const auto state = nlohmann::json::parse(text, nullptr, false);
+  const nlohmann::json::json_pointer lastUsed("/profile/last_used");
+  if (!state.contains(lastUsed) || !state.at(lastUsed).is_string()) return "Default";
+  const auto& name = state.at(lastUsed).get_ref<const std::string&>();
+  return name.empty() ? "Default" : name;
+}
+
+// Of the last-used profiles' "Bookmarks" files of every Chromium-family
+// browser, the one written last; nothing when there is none.
+std::optional<std::string> NewestChromiumBookmarks(platform::Registry& registry, platform::FileSystem& files,
+                                                   const std::optional<std::string>& appData) try {
+  const auto localAppData = ReadShellFolder(registry, "Local AppData");
+  std::optional<std::string> newest;
+  std::int64_t newestTime = 0;
+  for (const auto& browser : kChromiumBrowsers) {
+    const auto& shellFolder = browser.opera ? appData : localAppData;
+    if (!shellFolder) continue;
+    const std::string folder = *shellFolder + browser.folder;
+    std::vector<std::string> candidates = {folder + "\\" + LastUsedProfile(files, folder) + "\\Bookmarks"};
+    if (browser.opera) candidates.push_back(folder + "\\Bookmarks");
+    for (auto& bookmarks : candidates) {
+      const auto time = files.LastWriteTime(bookmarks);
+      if (time && (!newest || *time > newestTime)) newest = std::move(bookmarks), newestTime = *time;
+    }
+  }
+  return newest;
+} catch (...) {
+  // Out of memory: no proposal.
+  return std::nullopt;
+}
+
 }  // namespace
 
 void ProposeDefaultPaths(Root& root) {
@@ -35,23 +98,29 @@ void ProposeDefaultPaths(Root& root) {
   auto& ui = root.Platform().Ui();
 
   // The bookmark file of the last profile in DirLocal's order (sorted by
-  // name); with no profile subfolder, the profiles folder itself. A profiles
-  // folder that can't be listed (no Firefox for this user) proposes nothing.
-  // Firefox keeps its bookmarks in places.sqlite and writes a bookmarks.html
-  // only when asked to: the database is proposed when it is there and the
-  // export is not.
-  if (const auto appData = ReadShellFolder(registry, "AppData")) {
-    const std::string profiles = *appData + "\\Mozilla\\Firefox\\Profiles";
-    if (root.DirLocal.SetPath(profiles + "\\")) {
-      const std::string profile = root.DirLocal.List(root.DirLocal.ListCount() - 1);
-      const std::string exported = profile + "\\bookmarks.html";
-      const std::string database = profile + "\\places.sqlite";
-      auto& files = root.Platform().Files();
-      const bool useDatabase =
-          !system_helpers::FileExists(files, exported) && system_helpers::FileExists(files, database);
-      root.SetText(Field::tHypertext, useDatabase ? database : exported);
-      if (!ui.PumpEvents()) return;
-    }
+  // name); with no profile subfolder, the profiles folder itself. Firefox
+  // keeps its bookmarks in places.sqlite and writes a bookmarks.html only
+  // when asked to: the database is proposed when it is there and the export
+  // is not. When the profile holds neither, or there is no Firefox profiles
+  // folder, the Bookmarks file of the Chromium-family browser used last is
+  // proposed; without one, the profile's bookmarks.html all the same.
+  auto& files = root.Platform().Files();
+  const auto appData = ReadShellFolder(registry, "AppData");
+  std::optional<std::string> bookmarks;
+  bool found = false;
+  if (appData && root.DirLocal.SetPath(*appData + "\\Mozilla\\Firefox\\Profiles\\")) {
+    const std::string profile = root.DirLocal.List(root.DirLocal.ListCount() - 1);
+    const std::string exported = profile + "\\bookmarks.html";
+    const std::string database = profile + "\\places.sqlite";
+    found = system_helpers::FileExists(files, exported) || system_helpers::FileExists(files, database);
+    bookmarks = found && !system_helpers::FileExists(files, exported) ? database : exported;
+  }
+  if (!found) {
+    if (auto chromium = NewestChromiumBookmarks(registry, files, appData)) bookmarks = std::move(chromium);
+  }
+  if (bookmarks) {
+    root.SetText(Field::tHypertext, *bookmarks);
+    if (!ui.PumpEvents()) return;
   }
 
   // The target folder, whatever the first part gave.

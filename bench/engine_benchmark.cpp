@@ -52,6 +52,7 @@ class NullFileSystem final : public platform::FileSystem {
   std::optional<std::uint32_t> Attributes(const std::string&) override {
     return platform::kAttributeDirectory;
   }
+  std::optional<std::int64_t> LastWriteTime(const std::string&) override { return {}; }
   bool MakeSureDirectoryPathExists(const std::string&) override { return true; }
   std::optional<std::vector<std::string>> ListSubfolders(const std::string&) override { return {}; }
   std::optional<std::vector<std::string>> ListFiles(const std::string&) override { return {}; }

@@ -59,6 +59,10 @@ class FileSystem {
   // "\"; a drive root such as "C:\" is a folder. Wildcards fail.
   virtual std::optional<std::uint32_t> Attributes(const std::string& path) = 0;
 
+  // When a file or folder was last written, in 100-nanosecond units since
+  // 1601 (as Windows counts), or nothing where Attributes gives nothing.
+  virtual std::optional<std::int64_t> LastWriteTime(const std::string& path) = 0;
+
   // Creates every missing folder along `path` up to its last "\"
   // (MakeSureDirectoryPathExists). Empty components, as in a doubled "\",
   // are skipped. True when the whole chain exists afterwards.
@@ -361,7 +365,7 @@ struct FileDialogRecord {
   std::string initialDir;     // lpstrInitialDir
   std::string title;          // lpstrTitle
   std::uint32_t flags = 0;    // Flags
-  std::string defaultExt;     // lpstrDefExt, without the dot
+  std::string defaultExt;     // lpstrDefExt, without the dot; empty: null, no extension added
 };
 
 // What a dialog call gives back.

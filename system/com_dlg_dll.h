@@ -26,8 +26,8 @@ std::string ConvertFilter(const std::string& filter);
 
 // Shows the open dialog (mode 0) or a save dialog (any other mode), owned by
 // the window `owner`, with the caption `title`, opening in `folder` with
-// `fileName` in its name field, offering `filter`, and adding `defaultExt` to
-// a typed name without extension.
+// `fileName` in its name field, offering `filter`, and adding `defaultExt` (if
+// not empty) to a typed name without extension.
 //
 // When the user chooses a file, gives its name and sets `folder` to its
 // folder, ending in "\". After cancel or any failure (a chosen path too long

@@ -56,9 +56,10 @@ TEST_F(ChoosePathsTest, ShowsTheOpenDialogOwnedByTheWindow) {
   // Each part ended by a NUL, the list by one more; the first pair chosen.
   EXPECT_EQ(record.filter,
             "Hypertextdokumente\0*.htm; *.html\0Firefox-Lesezeichendatenbank\0places.sqlite\0"
+            "Chromium-Lesezeichen (Chrome, Edge, Brave, Vivaldi, Opera)\0Bookmarks;AccountBookmarks\0"
             "Alle Dateitypen\0*.*\0\0"s);
   EXPECT_EQ(record.filterIndex, 1u);
-  EXPECT_EQ(record.defaultExt, "htm");
+  EXPECT_EQ(record.defaultExt, "");  // a name without extension is taken as it is
   EXPECT_EQ(record.flags, 0x1804u);  // the file and its folder must exist, no read-only box
   EXPECT_EQ(record.file, std::string(260, '\0'));  // no initial file name
   EXPECT_EQ(record.maxFile, 260u);

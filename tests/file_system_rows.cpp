@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
 #include <fstream>
 #include <iterator>
 #include <optional>
@@ -70,6 +71,7 @@ class TestDisk {
     }
     fs::remove_all(backend_->Local(folder), ignored);
   }
+  void SetWriteTime(const std::string& path, fs::file_time_type time) { fs::last_write_time(backend_->Local(path), time); }
   // Until the disk goes.
   void ChangeDirectory(const std::string& folder) { fs::current_path(backend_->Local(folder)); }
   std::shared_ptr<void> Hold(const std::string& path, bool share) { return backend_->Hold(path, share); }
@@ -146,6 +148,25 @@ INSTANTIATE_TEST_SUITE_P(
         ExistenceRow{"FileWithBackslash", "@\\Daten\\notiz.txt\\", false, -1},
         ExistenceRow{"InvalidName", "@\\Daten\\a|b", false, -1}),
     RowName<ExistenceRow>);
+
+TEST_F(FileSystemRows, TheLastWriteTimeCountsAsWindowsDoes) {
+  disk_->Lay({"Profil Łódź\\", "Profil Łódź\\Bookmarks=x"});
+  const auto anHourAgo = fs::file_time_type::clock::now() - std::chrono::hours(1);
+  // An hour ago in 100 ns since 1601; 11644473600 seconds lie between 1601 and 1970.
+  const auto expected = std::chrono::duration_cast<std::chrono::seconds>(
+                            std::chrono::system_clock::now().time_since_epoch() - std::chrono::hours(1)).count() +
+                        11644473600;
+  disk_->SetWriteTime(At("Profil Łódź\\Bookmarks"), anHourAgo);
+  const auto before = files().LastWriteTime(At("PROFIL ŁÓDŹ\\bookmarks"));
+  ASSERT_TRUE(before.has_value());
+  EXPECT_NEAR(static_cast<double>(*before / 10000000), static_cast<double>(expected), 60);
+  // Whole seconds: mingw's library sets no fractions.
+  disk_->SetWriteTime(At("Profil Łódź\\Bookmarks"), anHourAgo + std::chrono::seconds(90));
+  EXPECT_EQ(files().LastWriteTime(At("Profil Łódź\\Bookmarks")), *before + 900000000);
+  for (const char* path : {"fehlt", "Profil Łódź\\B*", "Profil Łódź\\Bookmarks\\"}) {
+    EXPECT_EQ(files().LastWriteTime(At(path)), std::nullopt) << path;
+  }
+}
 
 // ---- The folder chain (MakeSureDirectoryPathExists) ----
 

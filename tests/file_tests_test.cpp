@@ -14,6 +14,7 @@ TEST(PathExistsTest, KeepsTheWholeAttributeWord) {
    public:
     bool SearchFindsEntry(const std::string&) override { return false; }
     std::optional<std::uint32_t> Attributes(const std::string&) override { return 0x00480010; }
+    std::optional<std::int64_t> LastWriteTime(const std::string&) override { return {}; }
     bool MakeSureDirectoryPathExists(const std::string&) override { return false; }
     std::optional<std::vector<std::string>> ListSubfolders(const std::string&) override { return {}; }
     std::optional<std::vector<std::string>> ListFiles(const std::string&) override { return {}; }

@@ -2,6 +2,8 @@
 // folders on drive C:, each field shown with one pump once it is set.
 #include "app/startup.h"
 
+#include <chrono>
+#include <filesystem>
 #include <optional>
 #include <string>
 #include <vector>
@@ -28,7 +30,10 @@ struct StartupCase {
   const char* name;
   std::optional<Stored> appData;  // nothing: no such value
   std::optional<Stored> favorites;
-  std::vector<std::string> hostFiles;  // made below drive C:'s folder; a name ending in "/" is a folder
+  // Made below drive C:'s folder: a name ending in "/" is a folder; a file
+  // "name=content" holds that content, "name@N" was last written N minutes
+  // after the others.
+  std::vector<std::string> hostFiles;
   const char* dirLocal;   // the folder DirLocal shows afterwards
   const char* hypertext;  // nullptr: the design text stays
   const char* favoriten;
@@ -42,15 +47,24 @@ TEST_P(StartupTest, FillsWhatItCanWorkOut) {
   const auto& c = GetParam();
   auto& registry = platform_.HostReg();
   registry.AddKey(platform::kHkeyCurrentUser, "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders");
-  for (const auto& [name, value] : {std::pair{"AppData", c.appData}, std::pair{"Favorites", c.favorites}}) {
+  // Where the Chromium-family browsers but Opera keep their profiles.
+  const std::optional<Stored> localAppData = Text("C:\\LAD\0"s);
+  for (const auto& [name, value] : {std::pair{"AppData", c.appData}, std::pair{"Favorites", c.favorites},
+                                    std::pair{"Local AppData", localAppData}}) {
     if (value) {
       registry.SetValue(platform::kHkeyCurrentUser,
                         "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders", name, value->type,
                         value->bytes);
     }
   }
+  const auto written = std::filesystem::file_time_type::clock::now() - std::chrono::hours(1);
   for (const auto& file : c.hostFiles) {
-    file.ends_with('/') ? MakeHostFolder(Host(file)) : WriteHostFile(Host(file), "");
+    const auto equals = file.find('='), at = file.find('@');
+    const std::string name = file.substr(0, std::min(equals, at));
+    file.ends_with('/') ? MakeHostFolder(Host(file))
+                        : WriteHostFile(Host(name), equals == std::string::npos ? "" : file.substr(equals + 1));
+    const int minutes = at == std::string::npos ? 0 : std::stoi(file.substr(at + 1));
+    std::filesystem::last_write_time(Host(name), written + std::chrono::minutes(minutes));
   }
   app::Root root(platform_);
   std::vector<std::string> atPumps;
@@ -80,6 +94,9 @@ constexpr char kAd[] = "C:\\AD\\Mozilla\\Firefox\\Profiles";
 constexpr char kAdProfile[] = "C:\\AD\\Mozilla\\Firefox\\Profiles\\p\\bookmarks.html";
 constexpr char kTarget[] = "C:\\Fav\\Importierte Dateien";
 const std::vector<std::string> kProfileP = {"AD/Mozilla/Firefox/Profiles/p/"};
+const std::string kChrome = "LAD/Google/Chrome/User Data/";
+const std::string kChromium = "LAD/Chromium/User Data/";
+const std::string kOpera = "AD/Opera Software/Opera Stable/";
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, StartupTest,
@@ -100,13 +117,43 @@ INSTANTIATE_TEST_SUITE_P(
         StartupCase{"NoProfileSubfolder", kAppDataText, kFavoritesText, {"AD/Mozilla/Firefox/Profiles/"}, kAd,
                     "C:\\AD\\Mozilla\\Firefox\\Profiles\\bookmarks.html", kTarget},
         // Firefox's bookmark database, when the profile has no export.
-        StartupCase{"OnlyTheDatabase", kAppDataText, kFavoritesText, {"AD/Mozilla/Firefox/Profiles/p/places.sqlite"},
+        // Firefox's bookmark database, when the profile has no export, before
+        // any other browser's bookmarks.
+        StartupCase{"OnlyTheDatabase", kAppDataText, kFavoritesText,
+                    {"AD/Mozilla/Firefox/Profiles/p/places.sqlite", kChrome + "Default/Bookmarks@9"},
                     kAd, "C:\\AD\\Mozilla\\Firefox\\Profiles\\p\\places.sqlite", kTarget},
+        // A Firefox profile without bookmarks: the Chromium-family browser's
+        // last-used profile, named in its "Local State".
+        StartupCase{"ChromesLastUsedProfile", kAppDataText, kFavoritesText,
+                    {"AD/Mozilla/Firefox/Profiles/p/", kChrome + "Default/Bookmarks@5", kChrome + "Profile 2/Bookmarks",
+                     kChrome + R"(Local State={"browser":{},"profile":{"last_used":"Profile 2"}})"},
+                    kAd, "C:\\LAD\\Google\\Chrome\\User Data\\Profile 2\\Bookmarks", kTarget},
+        // No Firefox; without a last-used profile (no "Local State", or no
+        // name in it), "Default".
+        StartupCase{"NoLastUsedProfile", kAppDataText, kFavoritesText,
+                    {"LAD/Vivaldi/User Data/Default/Bookmarks", "LAD/Vivaldi/User Data/Profile 1/Bookmarks@5",
+                     kChromium + "Default/Bookmarks@2", kChromium + "Profile 1/Bookmarks@5",
+                     kChromium + R"(Local State={"profile":{"last_used":7}})"},
+                    kAd, "C:\\LAD\\Chromium\\User Data\\Default\\Bookmarks", kTarget},
+        // The browser whose bookmarks changed last; Opera keeps them in its
+        // folder, or in that folder's profile.
+        StartupCase{"SeveralBrowsers", kAppDataText, kFavoritesText,
+                    {kChrome + "Default/Bookmarks@2", "LAD/Microsoft/Edge/User Data/Default/Bookmarks@7",
+                     "LAD/BraveSoftware/Brave-Browser/User Data/Default/Bookmarks@4", kOpera + "Bookmarks@6",
+                     kChromium + "Default/Bookmarks@1"},
+                    kAd, "C:\\LAD\\Microsoft\\Edge\\User Data\\Default\\Bookmarks", kTarget},
+        StartupCase{"OperaInItsFolder", kAppDataText, kFavoritesText, {kOpera + "Bookmarks@3", kChrome + "Default/Bookmarks@2"},
+                    kAd, "C:\\AD\\Opera Software\\Opera Stable\\Bookmarks", kTarget},
+        StartupCase{"OperaInItsProfile", kAppDataText, kFavoritesText, {kOpera + "Default/Bookmarks@3", kOpera + "Bookmarks"},
+                    kAd, "C:\\AD\\Opera Software\\Opera Stable\\Default\\Bookmarks", kTarget},
         StartupCase{"DatabaseAndExport", kAppDataText, kFavoritesText,
                     {"AD/Mozilla/Firefox/Profiles/p/places.sqlite", "AD/Mozilla/Firefox/Profiles/p/bookmarks.html"},
                     kAd, kAdProfile, kTarget},
+        // Neither Firefox nor a Chromium-family browser.
         StartupCase{"MissingProfilesFolder", kAppDataText, kFavoritesText, {"AD/Mozilla/"}, kAd, nullptr, kTarget},
-        StartupCase{"AppDataMissing", std::nullopt, kFavoritesText, kProfileP, "", nullptr, kTarget},
+        StartupCase{"AppDataMissing", std::nullopt, kFavoritesText,
+                    {"AD/Mozilla/Firefox/Profiles/p/", kChrome + "Default/Bookmarks"}, "",
+                    "C:\\LAD\\Google\\Chrome\\User Data\\Default\\Bookmarks", kTarget},
         StartupCase{"FavoritesMissing", kAppDataText, std::nullopt, kProfileP, kAd, kAdProfile, nullptr},
         StartupCase{"BothMissing", std::nullopt, std::nullopt, {}, "", nullptr, nullptr},
         StartupCase{"WindowClosing", kAppDataText, kFavoritesText, kProfileP, kAd, kAdProfile, nullptr, true},

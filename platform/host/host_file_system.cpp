@@ -346,6 +346,14 @@ std::optional<std::uint32_t> HostFileSystem::Attributes(const std::string& path)
   return attributes | kAttributeArchive;
 }
 
+std::optional<std::int64_t> HostFileSystem::LastWriteTime(const std::string& path) {
+  const auto host = Attributes(path) ? HostPath(path) : std::nullopt;
+  struct stat info {};
+  if (!host || ::stat(host->c_str(), &info) != 0) return std::nullopt;
+  // 11644473600 seconds lie between 1601 and 1970.
+  return (info.st_mtim.tv_sec + std::int64_t{11644473600}) * 10000000 + info.st_mtim.tv_nsec / 100;
+}
+
 bool HostFileSystem::MakeSureDirectoryPathExists(const std::string& path) {
   ForgetNames();
   auto parsed = winpath::Parse(path);

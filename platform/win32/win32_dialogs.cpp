@@ -58,7 +58,7 @@ FileDialogAnswer Show(bool save, const FileDialogRecord& record) {
     ofn.lpstrInitialDir = initialDir.c_str();
     ofn.lpstrTitle = title.c_str();
     ofn.Flags = record.flags;
-    ofn.lpstrDefExt = defaultExt.c_str();
+    ofn.lpstrDefExt = defaultExt.empty() ? nullptr : defaultExt.c_str();
 
     const BOOL chosen = save ? GetSaveFileNameW(&ofn) : GetOpenFileNameW(&ofn);
     answer.accepted = chosen != FALSE;

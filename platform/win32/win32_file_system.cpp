@@ -105,6 +105,13 @@ std::optional<std::uint32_t> Win32FileSystem::Attributes(const std::string& path
   return static_cast<std::uint32_t>(attributes);
 }
 
+std::optional<std::int64_t> Win32FileSystem::LastWriteTime(const std::string& path) {
+  WIN32_FILE_ATTRIBUTE_DATA data{};
+  if (!GetFileAttributesExW(Wide(path).c_str(), GetFileExInfoStandard, &data)) return std::nullopt;
+  return static_cast<std::int64_t>(ULARGE_INTEGER{{data.ftLastWriteTime.dwLowDateTime,
+                                                   data.ftLastWriteTime.dwHighDateTime}}.QuadPart);
+}
+
 bool Win32FileSystem::MakeSureDirectoryPathExists(const std::string& path) {
   // Each part up to a "\" is a folder to make; what follows the last "\" is
   // a file's name and is not made. A folder that is there already is fine

@@ -13,6 +13,7 @@ class Win32FileSystem final : public FileSystem {
  public:
   bool SearchFindsEntry(const std::string& path) override;
   std::optional<std::uint32_t> Attributes(const std::string& path) override;
+  std::optional<std::int64_t> LastWriteTime(const std::string& path) override;
   bool MakeSureDirectoryPathExists(const std::string& path) override;
   std::optional<std::vector<std::string>> ListSubfolders(const std::string& folder) override;
   std::optional<std::vector<std::string>> ListFiles(const std::string& folder) override;

@@ -9,15 +9,20 @@
 #    bHypertext opens the open-file dialog "Datei öffnen" in the folder of
 #    the file named in tHypertext, or in the current directory when that
 #    names nothing, offering HTML files (chosen), Firefox's bookmark
-#    database and all files; the file chosen there goes into tHypertext
-#    (names in several scripts, a file in a drive's root); a missing file
-#    is refused; Cancel changes nothing. bFavoriten opens the shell's folder
+#    database, the Chromium family's bookmark files and all files; the file
+#    chosen there goes into tHypertext (names in several scripts, a file in
+#    a drive's root, a "Bookmarks" file without extension added); a missing
+#    file is refused; Cancel changes nothing. bFavoriten opens the shell's folder
 #    browser with its text; Cancel changes nothing; a drive gives its root,
 #    an ordinary folder its path.
 # 3. With only Firefox's bookmark database (places.sqlite) in the last
 #    profile, the start-up proposes the database, and "Starten" writes its
 #    shortcuts and reports their count, also while another program holds
 #    the database open as Firefox does.
+# 4. With neither file in the Firefox profile and "Local AppData" pointed at
+#    a test folder with Chrome's profiles, the start-up proposes
+#    the "Bookmarks" file of Chrome's last-used profile (named in its "Local
+#    State"), and "Starten" writes its shortcuts and reports their count.
 #
 # Runs in a Wine prefix and on a virtual display of its own and ends both
 # on every way out. Window and dialog states and screenshots go to
@@ -53,7 +58,9 @@ set_shell_folder AppData "$(windows_path "$appdata")"
 set_shell_folder Favorites "$(windows_path "$favorites")"
 # The files and folders a user picks from.
 data="$out/data"
-mkdir -p "$data/Закладки Łódź" "$data/Andere" "$data/Избранное ✓ Müller"
+mkdir -p "$data/Закладки Łódź" "$data/Andere" "$data/Избранное ✓ Müller" "$data/Chrome Profil"
+echo '{"roots":{}}' | tee "$data/Chrome Profil/Bookmarks" >"$data/Chrome Profil/AccountBookmarks"
+echo '<!DOCTYPE NETSCAPE-Bookmark-file-1>' >"$data/Chrome Profil/Bookmarks.htm"
 for file in "Закладки Łódź/bookmarks.html" "Закладки Łódź/Ελληνικά 書籤 😀.html" Andere/export.html; do
   echo '<!DOCTYPE NETSCAPE-Bookmark-file-1>' >"$data/$file"
 done
@@ -90,12 +97,16 @@ choose_file() {
   probe set tHypertext "$before" && probe click bHypertext || fail "$case: no tHypertext or bHypertext"
   probe file-dialog "$title" 30 >"$out/file-dialog-$case.txt" || fail "$case: no dialog titled $title"
   check "$case: the dialog" "$(cut -f2 "$out/file-dialog-$case.txt" | head -4 | tr '\n' '/')" \
-    "$title/$shown/Hypertextdokumente/Hypertextdokumente|Firefox-Lesezeichendatenbank|Alle Dateitypen/"
+    "$title/$shown/Hypertextdokumente/Hypertextdokumente|Firefox-Lesezeichendatenbank|Chromium-Lesezeichen (Chrome, Edge, Brave, Vivaldi, Opera)|Alle Dateitypen/"
   screenshot "$out/file-dialog-$case.png"
   probe file-choose "$title" ${name:+"$name"} || fail "$case: the dialog does not close"
 }
 choose_file missing "$(win Fehlt/bookmarks.html)" "$(win Andere)" export.html
 check "missing: a file chosen in the current directory" "$(text_of tHypertext)" "$(win Andere/export.html)"
+# A name without extension is taken as it is, also with a ".htm" file of
+# that name beside it.
+choose_file chromium "$(win "Chrome Profil/AccountBookmarks")" "$(win "Chrome Profil")" Bookmarks
+check "chromium: a Bookmarks file" "$(text_of tHypertext)" "$(win "Chrome Profil/Bookmarks")"
 choose_file existing "$(win "Закладки Łódź/bookmarks.html")" "$(win "Закладки Łódź")" "Ελληνικά 書籤 😀.html"
 check "existing: a file chosen in the bookmark file's folder" "$(text_of tHypertext)" "$(win "Закладки Łódź/Ελληνικά 書籤 😀.html")"
 choose_file cancel "$(win "Закладки Łódź/bookmarks.html")" "$(win "Закладки Łódź")"
@@ -132,7 +143,6 @@ probe wait-gone 10 || fail "the window does not close"
 # shortcuts it gives ("name<TAB>URL").
 database="$profile/places.sqlite"
 "$root/build/host/bench/merkwandel-bench-generate" places 60 "$database" "$out/expected.tsv"
-count=$(wc -l <"$out/expected.tsv")
 before=$(md5sum "$database")
 target="$favorites/Importierte Dateien"
 # The shortcuts in the target folder as "name<TAB>URL", each checked to be
@@ -142,28 +152,62 @@ written() {
     (my $n = $f) =~ s/\.url$//; print $c =~ /\A\[InternetShortcut\]\r\nURL=(.*)\r\n\z/ ? "$n\t$1\n" : "$f: $c\n" }') |
     LC_ALL=C sort
 }
-# convert CASE: "Starten", the report, the shortcuts, Explorer closed again.
+# convert CASE EXPECTED: "Starten", the report, the shortcuts (EXPECTED as
+# "name<TAB>URL" lines), Explorer closed again.
 convert() {
+  local count
+  count=$(wc -l <"$2")
   rm -rf "$target"
   probe click bStarten
   probe messages " Merkwandel" 1.5 60 >"$out/messages-$1.txt" || true
   check "$1: the report" "$(awk -F'\t' '$1 == "message" { print $3 ": " $6 }' "$out/messages-$1.txt")" \
     "information: Es wurden $count Favoriten aus der Firefox Lesezeichendatei exportiert.    |"
   probe close-explorer 15 >/dev/null || true
-  check "$1: the shortcuts of the database" "$(written)" "$(LC_ALL=C sort "$out/expected.tsv")"
+  check "$1: the shortcuts" "$(written)" "$(LC_ALL=C sort "$2")"
 }
 start_program
 probe window 60 >"$out/window-places.txt" || fail "the window does not open again"
 check "tHypertext: the profile's database" "$(control "$out/window-places.txt" tHypertext 11)" "$(windows_path "$database")"
-convert places
+convert places "$out/expected.tsv"
 # Held open for reading and writing by a program that lets others do the
 # same, as Firefox holds it while it runs.
 hold "$database" --share || fail "the probe did not hold the database"
-convert places-held
+convert places-held "$out/expected.tsv"
 release
 check "the profile: the database unchanged, nothing beside it" "$(md5sum "$database"; ls "$profile")" \
   "$before"$'\n'"places.sqlite"
 check "no copy left among the temporary files" "$(find "$WINEPREFIX/drive_c/users" -iname 'merkwandel-*')" ""
+probe close
+probe wait-gone 10 || fail "the window does not close"
+
+# ---- 4. Chrome's bookmarks, when the Firefox profile holds none ----
+# Chrome's "Local State" names "Profile 1" as the profile used last; the
+# file of its "Default" profile is newer.
+rm "$database"
+localappdata="$out/data/Lokale Anwendungsdaten Jürgen"
+chrome="$localappdata/Google/Chrome/User Data"
+mkdir -p "$chrome/Default" "$chrome/Profile 1"
+printf '{"browser":{"enabled_labs_experiments":[]},"profile":{"info_cache":{},"last_used":"Profile 1"}}' \
+  >"$chrome/Local State"
+# Three bookmarks as Chrome writes them (on fewer lines): keys sorted,
+# a folder's children before its type, non-ASCII text raw and as escapes.
+cat >"$chrome/Profile 1/Bookmarks" <<'JSON'
+{ "checksum": "4f3c2b1a0e9d8c7b6a5f4e3d2c1b0a99", "roots": {
+   "bookmark_bar": { "children": [ { "date_added": "13345678901234567", "date_last_used": "0", "guid": "5b4f2f4e-1d3c-4a8e-9d6b-2a1c3e4f5a6b", "id": "5", "name": "Debian", "type": "url", "url": "https://www.debian.org/" }, { "children": [ { "date_added": "13345678901234568", "guid": "7c5e3a1f-2b4d-4c6e-8f0a-1b3d5f7a9c2e", "id": "7", "meta_info": { "power_bookmark_meta": "" }, "name": "Lesezeichen – Wikipedia", "type": "url", "url": "https://de.wikipedia.org/wiki/Lesezeichen_(Internet)" } ], "date_added": "13345678901234560", "date_modified": "13345678901234568", "guid": "9e8d7c6b-5a4f-4e3d-2c1b-0a9f8e7d6c5b", "id": "6", "name": "Nachschlagen", "type": "folder" } ], "date_added": "13345678901234500", "date_modified": "13345678901234568", "guid": "0bc5d13f-2cba-5d74-951f-3f233fe6c908", "id": "1", "name": "Lesezeichenleiste", "type": "folder" },
+   "other": { "children": [ { "date_added": "13345678901234569", "guid": "3a2b1c0d-9e8f-4a7b-6c5d-4e3f2a1b0c9d", "id": "8", "name": "Gr\u00FC\u00DFe aus K\u00F6ln", "type": "url", "url": "https://www.koeln.de/" } ], "date_added": "13345678901234500", "date_modified": "0", "guid": "82b081ec-3dd3-529c-8475-ab6c344590dd", "id": "2", "name": "Weitere Lesezeichen", "type": "folder" },
+   "synced": { "children": [  ], "date_added": "13345678901234500", "date_modified": "0", "guid": "4cf2e351-0e85-532b-bb37-df045d8f8d0f", "id": "3", "name": "Mobile Lesezeichen", "type": "folder" } },
+  "version": 1 }
+JSON
+printf 'Debian\thttps://www.debian.org/\nLesezeichen – Wikipedia\thttps://de.wikipedia.org/wiki/Lesezeichen_(Internet)\nGrüße aus Köln\thttps://www.koeln.de/\n' \
+  >"$out/expected-chrome.tsv"
+echo '{"roots":{}}' >"$chrome/Default/Bookmarks"
+touch -d '1 hour ago' "$chrome/Profile 1/Bookmarks"
+set_shell_folder "Local AppData" "$(windows_path "$localappdata")"
+start_program
+probe window 60 >"$out/window-chrome.txt" || fail "the window does not open with Chrome's profile"
+check "tHypertext: Chrome's last-used profile's bookmarks" "$(control "$out/window-chrome.txt" tHypertext 11)" \
+  "$(windows_path "$chrome/Profile 1/Bookmarks")"
+convert chrome "$out/expected-chrome.tsv"
 probe close
 probe wait-gone 10 || fail "the window does not close"
 printf 'paths_e2e: screenshots in %s\n' "$out"
