@@ -10,6 +10,7 @@ set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
 
 # One self-contained program: the C and C++ runtimes are linked in, so that
-# it needs no DLL beyond Windows' own.
-set(CMAKE_EXE_LINKER_FLAGS_INIT "-static -static-libgcc -static-libstdc++")
+# it needs no DLL beyond Windows' own. No time stamp in the PE header: the
+# same commit gives the same bytes.
+set(CMAKE_EXE_LINKER_FLAGS_INIT "-static -static-libgcc -static-libstdc++ -Wl,--no-insert-timestamp")
 set(CMAKE_EXE_LINKER_FLAGS_RELEASE_INIT "-s")

@@ -1,10 +1,16 @@
-# SQLite, linked in statically: the single-file source of the pinned release
-# that scripts/install-deps makes and checks.
+# SQLite, linked in statically: the single-file source that scripts/install-deps
+# makes from Debian's source package and checks; debian-revision beside it
+# names the package's revision.
 set(MERKWANDEL_SQLITE_DIR "${PROJECT_SOURCE_DIR}/build/sqlite-3.40.1" CACHE PATH
-    "Folder with SQLite 3.40.1's sqlite3.c and sqlite3.h")
-if(NOT EXISTS "${MERKWANDEL_SQLITE_DIR}/sqlite3.c" OR NOT EXISTS "${MERKWANDEL_SQLITE_DIR}/sqlite3.h")
-  message(FATAL_ERROR "SQLite's source is missing in ${MERKWANDEL_SQLITE_DIR}: run scripts/install-deps")
-endif()
+    "Folder with SQLite 3.40.1's sqlite3.c, sqlite3.h and debian-revision")
+foreach(file sqlite3.c sqlite3.h debian-revision)
+  if(NOT EXISTS "${MERKWANDEL_SQLITE_DIR}/${file}")
+    message(FATAL_ERROR "SQLite's source is missing in ${MERKWANDEL_SQLITE_DIR}: run scripts/install-deps")
+  endif()
+endforeach()
+file(STRINGS "${MERKWANDEL_SQLITE_DIR}/debian-revision" merkwandel_sqlite_revision LIMIT_COUNT 1)
+message(STATUS "SQLite: Debian's source package sqlite3 ${merkwandel_sqlite_revision}")
+set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS "${MERKWANDEL_SQLITE_DIR}/debian-revision")
 
 enable_language(C)
 add_library(merkwandel_sqlite STATIC "${MERKWANDEL_SQLITE_DIR}/sqlite3.c")

@@ -3,12 +3,20 @@
 # typing, and the checks.
 # Expects $root (the project) and $out (a folder for logs and pictures).
 
-wine=/usr/lib/wine/wine64
+# The Windows build they drive, $windows: the 32-bit product (build/win32)
+# with Wine's 32-bit loader where this machine starts 32-bit programs,
+# otherwise build/win64 (scripts/windows-build). Both run in one 64-bit
+# prefix; its registry is set with wine64.
+MERKWANDEL_WINDOWS_BUILD=$("$root/scripts/windows-build")
+export MERKWANDEL_WINDOWS_BUILD
+windows="$root/build/$MERKWANDEL_WINDOWS_BUILD"
+wine64=/usr/lib/wine/wine64
+wine=$wine64
+[[ $MERKWANDEL_WINDOWS_BUILD != win32 ]] || wine=/usr/lib/wine/wine
 wineserver=/usr/lib/wine/wineserver64
 export WINEPREFIX="${WINEPREFIX:-$root/build/wineprefix}"
 export WINEDEBUG=-all LANG=C.UTF-8 LC_ALL=C.UTF-8
 export MERKWANDEL_DESKTOP="${MERKWANDEL_DESKTOP:-Merkwandel}"
-win64="$root/build/win64"
 xvfb_pid=""
 
 # Starts Xvfb on a display number no other server uses; sets DISPLAY.
@@ -29,7 +37,7 @@ holders=()
 hold() {
   local log="$out/hold-${#holders[@]}.txt"
   : >"$log"
-  "$wine" "$win64/merkwandel-probe.exe" hold ${2:+"$2"} "$(windows_path "$1")" 120 >"$log" 2>&1 &
+  "$wine" "$windows/merkwandel-probe.exe" hold ${2:+"$2"} "$(windows_path "$1")" 120 >"$log" 2>&1 &
   holders+=($!)
   for _ in $(seq 100); do grep -q '^held' "$log" && return 0; sleep 0.1; done
   return 1
@@ -56,19 +64,14 @@ stop_all() {
 }
 
 # Makes the prefix once (about ten seconds the first time).
-prepare_prefix() {
-  [[ ! -f "$WINEPREFIX/system.reg" ]] || return 0
-  mkdir -p "$WINEPREFIX"
-  "$wine" wineboot -i >/dev/null 2>&1 || true
-  "$wineserver" -w >/dev/null 2>&1 || true
-}
+prepare_prefix() { "$root/scripts/wine-run" --prepare; }
 
 # Wine's console writes CR LF; the lines are read without the CR.
-probe() { "$wine" "$win64/merkwandel-probe.exe" "$@" | tr -d '\r'; }
+probe() { "$wine" "$windows/merkwandel-probe.exe" "$@" | tr -d '\r'; }
 
 # The program inside Wine's desktop window, which draws frames and captions.
 start_program() {
-  "$wine" explorer "/desktop=$MERKWANDEL_DESKTOP,1024x768" "$win64/merkwandel.exe" \
+  "$wine" explorer "/desktop=$MERKWANDEL_DESKTOP,1024x768" "$windows/merkwandel.exe" \
     >>"$out/program.log" 2>&1 &
 }
 
@@ -135,8 +138,8 @@ control() {  # control FILE NAME COLUMN (4 x, 5 y, 6 w, 7 h, 8 visible, 9 enable
 # ---- The per-user shell folders that the start-up reads ----
 shell_folders='HKCU\Software\Microsoft\Windows\CurrentVersion\Explorer\Shell Folders'
 set_shell_folder() {  # set_shell_folder NAME WINDOWS-PATH
-  "$wine" reg add "$shell_folders" /v "$1" /t REG_SZ /d "$2" /f >/dev/null 2>&1
+  "$wine64" reg add "$shell_folders" /v "$1" /t REG_SZ /d "$2" /f >/dev/null 2>&1
 }
 remove_shell_folder() {  # remove_shell_folder NAME (no matter whether it is there)
-  "$wine" reg delete "$shell_folders" /v "$1" /f >/dev/null 2>&1 || true
+  "$wine64" reg delete "$shell_folders" /v "$1" /f >/dev/null 2>&1 || true
 }

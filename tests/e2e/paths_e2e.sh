@@ -1,5 +1,7 @@
 #!/usr/bin/env bash
-# End-to-end test of the two paths under Wine, on build/win64/merkwandel.exe:
+# End-to-end test of the two paths under Wine, on the product
+# (build/win32/merkwandel.exe; build/win64 where this machine starts no
+# 32-bit programs):
 #
 # 1. The start-up: with "AppData" and "Favorites" of a fresh Wine prefix
 #    pointed at test folders that hold two Firefox profiles, the window
@@ -28,7 +30,7 @@
 # on every way out. Window and dialog states and screenshots go to
 # build/e2e-paths/.
 #
-# Needs build/win64 (merkwandel.exe, merkwandel-probe.exe)
+# Needs build/win32 or build/win64 (merkwandel.exe, merkwandel-probe.exe)
 # and build/host (merkwandel-bench-generate).
 set -euo pipefail
 # The whole test ends within ten minutes, whatever hangs (its cleanup runs).

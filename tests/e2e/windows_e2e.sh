@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# End-to-end test of the Windows program: build/win64/merkwandel.exe under
+# End-to-end test of the Windows program: the product, build/win32/merkwandel.exe
+# (build/win64 where this machine starts no 32-bit programs), under
 # Wine on a virtual display, driven as a user drives it (typing, Enter) and
 # read from outside with merkwandel-probe.exe. It tests what only Windows
 # shows; the conversion, its messages and faults are the host tests'.
@@ -26,7 +27,7 @@
 #    Explorer and leaves no half-written shortcut.
 # Logs and screenshots go to build/e2e/.
 #
-# Needs build/win64 (merkwandel.exe, merkwandel-probe.exe,
+# Needs build/win32 or build/win64 (merkwandel.exe, merkwandel-probe.exe,
 # merkwandel-planted-explorer.exe).
 set -euo pipefail
 # The whole test ends within ten minutes, whatever hangs (its cleanup runs).
@@ -41,7 +42,7 @@ source "$root/tests/e2e/lib.sh"
 began=$(date +%s.%N)
 # A program that crashed under Wine's debugger answers no message: a probe
 # is given up after half a minute rather than waiting for ever.
-probe() { timeout 30 "$wine" "$win64/merkwandel-probe.exe" "$@" | tr -d '\r'; }
+probe() { timeout 30 "$wine" "$windows/merkwandel-probe.exe" "$@" | tr -d '\r'; }
 crashed() { grep -h -i -e 'unhandled' -e 'page fault' "$out/program.log" 2>/dev/null || true; }
 
 trap stop_all EXIT
@@ -78,7 +79,7 @@ export_file "$scripts/lesezeichen.html" http://ua/ 'Твіттер. Все, що
 (cd "$scripts" && start_program)
 probe window 60 >"$out/window.txt" || fail "the window does not open"
 # Only now: Wine would take it for the "explorer" that starts its desktop.
-cp "$win64/merkwandel-planted-explorer.exe" "$scripts/Explorer.exe"
+cp "$windows/merkwandel-planted-explorer.exe" "$scripts/Explorer.exe"
 check "caption, client area, fixed frame, no maximise button" \
   "$(grep -e '^caption' -e '^client' -e '^style' "$out/window.txt" | cut -f2-4 | tr '\t\n' '  ')" \
   "Merkwandel 461 299 resizable=0 maximizebox=0 minimizebox=1 "

@@ -127,13 +127,17 @@ bool Gone(HWND window, double seconds) {
   return Until([&] { return !IsWindow(window); }, seconds);
 }
 
+// Windows' callback (stdcall in the 32-bit build, which a lambda is not).
+template <typename Each>
+BOOL CALLBACK EachWindow(HWND window, LPARAM context) {
+  (*reinterpret_cast<Each*>(context))(window);
+  return TRUE;
+}
+
 // Calls `each` for every child of `parent`, or every top-level window for null.
 template <typename Each>
 void ForWindows(HWND parent, Each each) {
-  const WNDENUMPROC call = [](HWND window, LPARAM context) -> BOOL {
-    (*reinterpret_cast<Each*>(context))(window);
-    return TRUE;
-  };
+  const WNDENUMPROC call = EachWindow<Each>;
   parent == nullptr ? EnumWindows(call, reinterpret_cast<LPARAM>(&each))
                     : EnumChildWindows(parent, call, reinterpret_cast<LPARAM>(&each));
 }
