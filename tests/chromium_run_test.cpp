@@ -170,16 +170,16 @@ TEST_F(ChromiumRunTest, GivesTheShortcutsOfTheSameTreeExportedAsHtml) {
       "        <DT><A HREF=\"https://ja.example/\" ADD_DATE=\"1\">東京 😀</A>\r\n"
       "    </DL><p>\r\n"
       "    <DT><A HREF=\"https://gleich.example/2\" ADD_DATE=\"1\">Gleicher Titel</A>\r\n"
-      "    <DT><A HREF=\"https://mobil.example/\" ADD_DATE=\"1\">Gleicher Titel</A>\r\n"
+      "    <DT><A HREF=\"https://mobil.example/\" ADD_DATE=\"1\">Mobil</A>\r\n"
       "</DL><p>\r\n");
-  ASSERT_EQ(fromExport.size(), 3u);
+  ASSERT_EQ(fromExport.size(), 4u);
   std::filesystem::remove_all(Host("Favoriten"));
   MakeHostFolder(Host("Favoriten"));
   ui_.messages.clear();
 
   // The roots in another order than the export's.
   WriteHostFile(Host("Lesezeichen/Bookmarks"),
-                R"({"roots":{"synced":)" + Folder("", {Link("Gleicher Titel", "https://mobil.example/")}) +
+                R"({"roots":{"synced":)" + Folder("", {Link("Mobil", "https://mobil.example/")}) +
                     R"(,"other":)" + Folder("", {Link("Gleicher Titel", "https://gleich.example/2")}) +
                     R"(,"bookmark_bar":)" +
                     Folder("Lesezeichenleiste",
@@ -190,7 +190,7 @@ TEST_F(ChromiumRunTest, GivesTheShortcutsOfTheSameTreeExportedAsHtml) {
   root_.SetText(app::Field::tHypertext, "C:\\Lesezeichen\\Bookmarks");
   conversion::RunConversion(root_);
   EXPECT_EQ(TargetFiles(), fromExport);
-  EXPECT_EQ(ui_.messages.back().text, "Es wurden 3 Favoriten aus der Firefox Lesezeichendatei exportiert.    ");
+  EXPECT_EQ(ui_.messages.back().text, "Es wurden 4 Favoriten aus der Firefox Lesezeichendatei exportiert.    ");
 }
 
 }  // namespace
