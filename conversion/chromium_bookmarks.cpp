@@ -1,7 +1,9 @@
 #include "conversion/chromium_bookmarks.h"
 
 #include <array>
+#include <algorithm>
 #include <cstring>
+#include <deque>
 #include <iterator>
 #include <memory>
 #include <nlohmann/json.hpp>
@@ -17,9 +19,56 @@ constexpr std::size_t kBlockSize = 64 * 1024;
 constexpr std::size_t kDeepest = 200;
 
 enum RootIndex { kBar, kOther, kSynced, kRootCount };
-// The bookmarks of one file, per root: each its URL and its title, each
-// written as its length and its bytes.
-using Tree = std::array<std::string, kRootCount>;
+
+// Bookmarks in the order read: each its URL and its title, each as its
+// length and its bytes, in blocks that go as soon as they are written.
+class Bookmarks {
+ public:
+  struct Mark {
+    std::size_t blocks, size;
+  };
+  Mark Here() const { return {blocks_.size(), blocks_.empty() ? 0 : blocks_.back().size()}; }
+  void CutTo(Mark mark) {
+    blocks_.resize(mark.blocks);
+    if (mark.blocks > 0) blocks_.back().resize(mark.size);
+  }
+  void Add(std::string_view url, std::string_view title) {
+    const std::size_t size = 2 * sizeof(std::size_t) + url.size() + title.size();
+    if (blocks_.empty() || blocks_.back().size() + size > blocks_.back().capacity()) {
+      blocks_.emplace_back().reserve(std::max(size, kBlockSize));
+    }
+    AddText(url);
+    AddText(title);
+  }
+  // Hands each bookmark to `write` while it returns true; true at the end.
+  template <typename Write>
+  bool Take(const Write& write) {
+    for (; !blocks_.empty(); blocks_.pop_front()) {
+      for (std::string_view rest = blocks_.front(); !rest.empty();) {
+        const std::string_view url = TakeText(rest);
+        if (!write(url, TakeText(rest))) return false;
+      }
+    }
+    return true;
+  }
+
+ private:
+  void AddText(std::string_view text) {
+    const std::size_t size = text.size();
+    blocks_.back().append(reinterpret_cast<const char*>(&size), sizeof size).append(text);
+  }
+  static std::string_view TakeText(std::string_view& from) {
+    std::size_t size = 0;
+    std::memcpy(&size, from.data(), sizeof size);
+    const std::string_view text = from.substr(sizeof size, size);
+    from.remove_prefix(sizeof size + size);
+    return text;
+  }
+
+  std::deque<std::string> blocks_;
+};
+// The bookmarks of one file, per root.
+using Tree = std::array<Bookmarks, kRootCount>;
 
 bool IsWhite(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
 
@@ -114,19 +163,6 @@ class InputIterator {
   Input* input_;
 };
 
-void AppendText(std::string& out, std::string_view text) {
-  const std::size_t size = text.size();
-  out.append(reinterpret_cast<const char*>(&size), sizeof size).append(text);
-}
-
-std::string_view TakeText(std::string_view& from) {
-  std::size_t size = 0;
-  std::memcpy(&size, from.data(), sizeof size);
-  const std::string_view text = from.substr(sizeof size, size);
-  from.remove_prefix(sizeof size + size);
-  return text;
-}
-
 // Collects the bookmarks from the parser's events. Each object or array
 // open is a frame; the key of an object tells what its next value is.
 class Collector final : public nlohmann::json_sax<nlohmann::json> {
@@ -180,11 +216,8 @@ class Collector final : public nlohmann::json_sax<nlohmann::json> {
   bool end_object() override {
     Frame& node = frames_[--depth_];
     if (node.kind == Kind::kNode && node.type != "folder") {
-      node.out->resize(node.mark);  // what a node of another type holds gives nothing
-      if (node.type == "url" && node.hasUrl) {
-        AppendText(*node.out, node.url);
-        AppendText(*node.out, node.name);
-      }
+      node.out->CutTo(node.mark);  // what a node of another type holds gives nothing
+      if (node.type == "url" && node.hasUrl) node.out->Add(node.url, node.name);
     }
     return true;
   }
@@ -208,8 +241,8 @@ class Collector final : public nlohmann::json_sax<nlohmann::json> {
   struct Frame {
     Kind kind = Kind::kIgnored;
     Key key = Key::kNone;
-    std::string* out = nullptr;  // where the node's bookmarks go
-    std::size_t mark = 0;        // out's size when the node began
+    Bookmarks* out = nullptr;  // where the node's bookmarks go
+    Bookmarks::Mark mark{};    // where out was when the node began
     std::string type, name, url;
     bool hasUrl = false;
   };
@@ -234,13 +267,13 @@ class Collector final : public nlohmann::json_sax<nlohmann::json> {
 
   Frame& Top() { return frames_[depth_ - 1]; }
 
-  bool Push(Kind kind, std::string* out) {
+  bool Push(Kind kind, Bookmarks* out) {
     if (depth_ == kDeepest) return false;
     Frame& frame = frames_[depth_++];
     frame.kind = kind;
     frame.key = Key::kNone;
     frame.out = out;
-    frame.mark = out != nullptr ? out->size() : 0;
+    if (out != nullptr) frame.mark = out->Here();
     frame.type.clear();
     frame.name.clear();
     frame.url.clear();
@@ -303,19 +336,19 @@ ChromiumOutcome ConvertChromiumBookmarks(app::Root& root, ShortcutWriter& writer
     }
   }
 
+  bool closing = false;
+  const auto write = [&](std::string_view url, std::string_view title) {
+    try {
+      writer.WriteBookmark(url, title);
+    } catch (const std::bad_alloc&) {
+      return false;  // as in the other readers: what was written stays
+    }
+    closing = !ui.PumpEvents();
+    return !closing;
+  };
   for (int index = 0; index < kRootCount; ++index) {
-    for (const Tree& tree : trees) {
-      std::string_view bookmarks = tree[index];
-      while (!bookmarks.empty()) {
-        const std::string_view url = TakeText(bookmarks);
-        const std::string_view title = TakeText(bookmarks);
-        try {
-          writer.WriteBookmark(url, title);
-        } catch (const std::bad_alloc&) {
-          return ChromiumOutcome::kRead;  // as in the other readers: what was written stays
-        }
-        if (!ui.PumpEvents()) return ChromiumOutcome::kWindowClosing;
-      }
+    for (Tree& tree : trees) {
+      if (!tree[index].Take(write)) return closing ? ChromiumOutcome::kWindowClosing : ChromiumOutcome::kRead;
     }
   }
   return ChromiumOutcome::kRead;
