@@ -74,8 +74,9 @@ bool IsWhite(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
 
 // The file's bytes for the parser, a block at a time, with events pumped
 // after each block. On request the text of the next string value is
-// passed over unseen (the parser sees an empty string): the values beside
-// `roots`, `sync_metadata` among them, which would otherwise be held whole.
+// passed over unseen (the parser sees an empty string, so that text is not
+// checked): the values beside `roots`, `sync_metadata` among them, which
+// the parser would otherwise hold whole.
 class Input {
  public:
   Input(platform::InputFile& file, platform::UserInterface& ui)
