@@ -317,7 +317,7 @@ bool SameLetters(std::string_view a, std::string_view b) {  // ASCII, any letter
 }  // namespace
 
 ChromiumOutcome ConvertChromiumBookmarks(app::Root& root, ShortcutWriter& writer, platform::InputFile& file,
-                                         const std::string& path) {
+                                         const std::string& path, const std::function<void()>& close) {
   auto& files = root.Platform().Files();
   auto& ui = root.Platform().Ui();
   const std::size_t cut = path.find_last_of("\\/") + 1;  // 0 without a folder
@@ -325,6 +325,7 @@ ChromiumOutcome ConvertChromiumBookmarks(app::Root& root, ShortcutWriter& writer
   const bool account = SameLetters(name, "AccountBookmarks");
   std::array<Tree, 2> trees;  // the local bookmarks, the account's
   ChromiumOutcome outcome = ReadTree(file, ui, trees[account ? 1 : 0]);
+  close();
   if (outcome != ChromiumOutcome::kRead) return outcome;
   if (account || SameLetters(name, "Bookmarks")) {
     const std::string other = path.substr(0, cut) + (account ? "Bookmarks" : "AccountBookmarks");

@@ -18,6 +18,7 @@
 // file) is read past.
 #pragma once
 
+#include <functional>
 #include <string>
 
 #include "app/root.h"
@@ -35,8 +36,10 @@ enum class ChromiumOutcome {
 // Hands every bookmark of `file`, opened from `path`, to `writer`, with
 // those of the other file of the pair when `path` names `Bookmarks` or
 // `AccountBookmarks` (in any letter case) and the other lies beside it.
-// Pumps events after every block read and after every bookmark.
+// Pumps events after every block read and after every bookmark. Calls
+// `close` once `file` is read to its end, which it then no longer uses, so
+// that the browser may replace it while the shortcuts are written.
 ChromiumOutcome ConvertChromiumBookmarks(app::Root& root, ShortcutWriter& writer, platform::InputFile& file,
-                                         const std::string& path);
+                                         const std::string& path, const std::function<void()>& close);
 
 }  // namespace merkwandel::conversion

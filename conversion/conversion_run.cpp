@@ -112,7 +112,10 @@ void RunConversion(app::Root& root) {
     if (bookmarkFile) file.emplace(*bookmarkFile);
     ShortcutWriter writer(root);
     if (file && file->IsJson()) {
-      switch (ConvertChromiumBookmarks(root, writer, *file, source)) {
+      switch (ConvertChromiumBookmarks(root, writer, *file, source, [&] {
+        file.reset();
+        bookmarkFile.reset();
+      })) {
         case ChromiumOutcome::kRead: break;
         case ChromiumOutcome::kWindowClosing: return Unlock(root);
         case ChromiumOutcome::kUnreadable:

@@ -32,6 +32,15 @@ std::string File(const std::string& bar, const std::string& other, const std::st
 }
 const std::string kNoChildren = Folder("Leer", {});
 
+// Whether this process holds the host file `path` open.
+bool HeldOpen(const std::string& path) {
+  for (const auto& fd : std::filesystem::directory_iterator("/proc/self/fd")) {
+    std::error_code error;
+    if (std::filesystem::read_symlink(fd.path(), error) == path) return true;
+  }
+  return false;
+}
+
 struct Row {
   const char* name;
   std::string bookmarks;
@@ -50,6 +59,8 @@ TEST_P(ChromiumRunTest, GivesTheShortcutsOfTheBrowsersExportInItsOrder) {
   std::vector<std::string> order;
   files_.writeFault = [&](const std::string& path) {
     order.push_back(path.substr(path.rfind('/') + 1));
+    // Read and closed: the browser may replace it while the shortcuts are written.
+    EXPECT_FALSE(HeldOpen(Host("Profil/Bookmarks")) || HeldOpen(Host("Profil/AccountBookmarks")));
     return std::nullopt;
   };
   root_.SetText(app::Field::tHypertext, std::string("C:\\Profil\\") + row.chosen);
