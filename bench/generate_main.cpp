@@ -7,6 +7,9 @@
 //   KIND favicon           SIZE characters of one inline favicon
 //   KIND places            SIZE bookmarks: a Firefox bookmark database with the
 //                          tree of the firefox file of the same SIZE and SEED
+//   KIND chromium          SIZE bookmarks: a Chromium-family Bookmarks file with
+//                          the tree of the chrome file of the same SIZE and
+//                          SEED, and 20 MB of sync_metadata
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
@@ -19,7 +22,7 @@ namespace {
 
 int Usage() {
   std::fprintf(stderr,
-               "usage: merkwandel-bench-generate firefox|chrome|description|favicon|places SIZE "
+               "usage: merkwandel-bench-generate firefox|chrome|description|favicon|places|chromium SIZE "
                "BOOKMARKFILE LISTFILE [SEED]\n");
   return 2;
 }
@@ -35,8 +38,9 @@ int main(int argc, char** argv) {
   if (end == argv[2] || *end != '\0') return Usage();
   const std::uint64_t seed = argc == 6 ? std::strtoull(argv[5], nullptr, 10) : 20240611;
 
-  if (kind == "places") {
-    const auto expected = WritePlacesDatabase(argv[3], size, seed);
+  if (kind == "places" || kind == "chromium") {
+    const auto expected = kind == "places" ? WritePlacesDatabase(argv[3], size, seed)
+                                           : WriteChromiumBookmarks(argv[3], size, seed, 20000000);
     std::ofstream list(argv[4], std::ios::binary | std::ios::trunc);
     if (expected) WriteManifest(list, *expected);
     list.close();

@@ -55,14 +55,20 @@ prepare_targets() {
 data_file() {  # kind size -> generates once, prints the path stem (bookmark_file gives the file)
   local stem="$work/data/$1-$2-$seed" ext=html
   [[ $1 == places ]] && ext=sqlite
+  [[ $1 == chromium ]] && ext=json
   if [[ ! -s $stem.$ext || ! -s $stem.tsv ]]; then
     "$generate" "$1" "$2" "$stem.$ext" "$stem.tsv" "$seed"
   fi
   cat "$stem.$ext" >/dev/null  # in the page cache, as a file just exported is
   echo "$stem"
 }
-# The bookmark file of a stem: a Firefox bookmark database (places) or an HTML file.
-bookmark_file() { if [[ -e $1.sqlite ]]; then echo "$1.sqlite"; else echo "$1.html"; fi; }
+# The bookmark file of a stem: a Firefox bookmark database (places), a
+# Chromium-family Bookmarks file (chromium) or an HTML file.
+bookmark_file() {
+  local ext
+  for ext in sqlite json html; do [[ -e $1.$ext ]] && break; done
+  echo "$1.$ext"
+}
 
 probe_once() {  # folder -> seconds for the probe's writes
   measured wall "$("$floor" "$work/data/probe.tsv" "$1")"

@@ -3,6 +3,7 @@
 #include <sqlite3.h>
 
 #include <cstdio>
+#include <fstream>
 #include <memory>
 #include <sstream>
 #include <string_view>
@@ -77,7 +78,112 @@ std::string_view ElementText(std::string_view line, std::string_view endTag) {
   return line.substr(start, end - start);
 }
 
+// Text as Chrome's JSON writer escapes it ("<" too).
+std::string JsonText(std::string_view text) {
+  std::string escaped = "\"";
+  for (const char c : text) {
+    if (c == '"' || c == '\\') {
+      escaped += {'\\', c};
+    } else if (static_cast<unsigned char>(c) < 0x20 || c == '<') {
+      char code[8];
+      std::snprintf(code, sizeof code, "\\u%04X", static_cast<unsigned>(static_cast<unsigned char>(c)));
+      escaped += code;
+    } else {
+      escaped.push_back(c);
+    }
+  }
+  return escaped + "\"";
+}
+
+struct ChromiumNode {
+  explicit ChromiumNode(std::string title, std::string link = {}) : name(std::move(title)), url(std::move(link)) {}
+  std::string name, url;  // no url: a folder
+  std::vector<ChromiumNode> children;
+};
+
+void WriteNode(std::ostream& out, const ChromiumNode& node, std::size_t depth, std::size_t& id) {
+  const std::string in(3 * depth, ' ');
+  const std::string key = "\r\n" + in + "   \"";
+  char guid[40];
+  std::snprintf(guid, sizeof guid, "5b3c%04zx-1c2d-4e5f-8a9b-%012zu", depth, ++id);
+  out << "{";
+  if (node.url.empty()) {
+    out << key << "children\": [ ";
+    for (std::size_t k = 0; k < node.children.size(); ++k) {
+      if (k > 0) out << ", ";
+      WriteNode(out, node.children[k], depth + 1, id);
+    }
+    out << " ],";
+  }
+  out << key << "date_added\": \"1335" << (id * 7919 % 1000000000000) << "\"," << key
+      << "date_last_used\": \"0\"," << (node.url.empty() ? key + "date_modified\": \"13350000000000000\"," : "") << key << "guid\": \"" << guid << "\"," << key << "id\": \"" << id << "\",";
+  if (!node.url.empty() && id % 5 == 0) {
+    out << key << "meta_info\": {\r\n" << in << "      \"power_bookmark_meta\": \"\"\r\n" << in << "   },";
+  }
+  out << key << "name\": " << JsonText(node.name) << "," << key << "type\": \""
+      << (node.url.empty() ? "folder\"" : "url\",") ;
+  if (!node.url.empty()) out << key << "url\": " << JsonText(node.url);
+  out << "\r\n" << in << "}";
+}
+
 }  // namespace
+
+std::optional<std::vector<ExpectedShortcut>> WriteChromiumBookmarks(const std::string& path, std::size_t count,
+                                                                     std::uint64_t seed, std::size_t syncMetadata) {
+  // The export's lines, one element each, give the tree: its bookmark bar,
+  // and the rest, which is what "other" holds.
+  std::ostringstream html;
+  auto expected = WriteExport(html, Browser::kChrome, count, seed);
+  ChromiumNode bar("Lesezeichenleiste"), other("Weitere Lesezeichen"), synced("Mobile Lesezeichen");
+  std::vector<ChromiumNode*> open;  // the folders open at the line, innermost last
+  std::istringstream lines(html.str());
+  for (std::string text; std::getline(lines, text);) {
+    const std::size_t indent = text.find_first_not_of(' ');
+    if (indent == std::string::npos) continue;
+    const std::string_view line = std::string_view(text).substr(indent);
+    if (line.starts_with("<DT><H3")) {
+      if (line.find("PERSONAL_TOOLBAR_FOLDER") != std::string_view::npos) {
+        open.push_back(&bar);
+      } else {
+        if (open.empty()) open.push_back(&other);
+        open.back()->children.emplace_back(Unescape(ElementText(line, "</H3>")));
+        open.push_back(&open.back()->children.back());
+      }
+    } else if (line.starts_with("</DL>") && !open.empty()) {
+      open.pop_back();
+      if (open.size() == 1 && open[0] == &other) open.clear();
+    } else if (line.starts_with("<DT><A HREF=\"")) {
+      if (open.empty()) open.push_back(&other);
+      const std::string_view url = line.substr(13, line.find('"', 13) - 13);
+      open.back()->children.emplace_back(Unescape(ElementText(line, "</A>")), std::string(url));
+    }
+  }
+
+  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  std::size_t id = 0;
+  out << "{\r\n   \"checksum\": \"5f1d0c3b8e2a4f6d9c7b1a0e3d2c4b5a\",\r\n   \"roots\": {";
+  const std::pair<const char*, const ChromiumNode*> roots[] = {{"bookmark_bar", &bar}, {"other", &other}, {"synced", &synced}};
+  for (const auto& [name, root] : roots) {
+    out << (root == &bar ? "" : ",") << "\r\n      \"" << name << "\": ";
+    WriteNode(out, *root, 2, id);
+  }
+  out << "\r\n   },\r\n   \"sync_metadata\": \"";
+  std::uint64_t state = seed;
+  static constexpr char kBase64[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+  std::string chunk;
+  for (std::size_t i = 0; i < syncMetadata; ++i) {
+    state = state * 6364136223846793005u + 1442695040888963407u;
+    chunk.push_back(kBase64[state >> 58]);
+    if (chunk.size() == 65536 || i + 1 == syncMetadata) {
+      out << chunk;
+      chunk.clear();
+    }
+  }
+  out << "\",\r\n   \"version\": 1\r\n}\r\n";
+  out.close();
+  if (!out) return std::nullopt;
+  return expected;
+}
 
 std::optional<std::vector<ExpectedShortcut>> WritePlacesDatabase(const std::string& path, std::size_t count,
                                                                   std::uint64_t seed) {

@@ -6,6 +6,7 @@
 #include <string_view>
 
 #include "conversion/bookmark_scanner.h"
+#include "conversion/chromium_bookmarks.h"
 #include "conversion/places_snapshot.h"
 #include "conversion/shortcut_writer.h"
 #include "system/dateiexistenz.h"
@@ -15,14 +16,28 @@ namespace {
 
 // The first bytes of every SQLite database file.
 constexpr std::string_view kDatabaseHead{"SQLite format 3\0", 16};
+// White space in front of a JSON file's "{" is read up to this far.
+constexpr std::size_t kLongestLead = 64 * 1024;
 
 // A file whose first bytes were read already: hands them out again first.
 class ReadAgain final : public platform::InputFile {
  public:
   // The end or a failure met while reading the head, the file reports again
   // at the next read behind it.
-  explicit ReadAgain(platform::InputFile& file) : file_(file), head_(ReadHead(file, kDatabaseHead.size())) {}
+  explicit ReadAgain(platform::InputFile& file) : file_(file), head_(ReadHead(file, kDatabaseHead.size())) {
+    while (head_.size() < kLongestLead && FirstContent() == std::string::npos) {
+      const std::string more = ReadHead(file, 4096);
+      if (more.empty()) break;
+      head_ += more;
+    }
+  }
   bool IsDatabase() const { return head_ == kDatabaseHead; }
+  // A Chromium-family bookmark file: its first byte that is not white space
+  // (behind a UTF-8 byte-order mark) is "{".
+  bool IsJson() const {
+    const std::size_t at = FirstContent();
+    return at != std::string::npos && head_[at] == '{';
+  }
   std::ptrdiff_t Read(char* buffer, std::size_t capacity) override {
     if (handedOut_ == head_.size()) return file_.Read(buffer, capacity);
     const std::size_t count = std::min(capacity, head_.size() - handedOut_);
@@ -32,6 +47,8 @@ class ReadAgain final : public platform::InputFile {
   }
 
  private:
+  std::size_t FirstContent() const { return head_.find_first_not_of(" \t\r\n", head_.starts_with("\xEF\xBB\xBF") ? 3 : 0); }
+
   platform::InputFile& file_;
   std::string head_;
   std::size_t handedOut_ = 0;
@@ -94,7 +111,19 @@ void RunConversion(app::Root& root) {
     std::optional<ReadAgain> file;
     if (bookmarkFile) file.emplace(*bookmarkFile);
     ShortcutWriter writer(root);
-    if (file && !file->IsDatabase()) {
+    if (file && file->IsJson()) {
+      switch (ConvertChromiumBookmarks(root, writer, *file, source, [&] {
+        file.reset();
+        bookmarkFile.reset();
+      })) {
+        case ChromiumOutcome::kRead: break;
+        case ChromiumOutcome::kWindowClosing: return Unlock(root);
+        case ChromiumOutcome::kUnreadable:
+          Unlock(root);
+          show(kNotFound, MessageIcon::kError);
+          return;
+      }
+    } else if (file && !file->IsDatabase()) {
       BookmarkScanner scanner(root, writer);
       if (scanner.ReadAll(*file) == BookmarkScanner::Outcome::kWindowClosing) return Unlock(root);
     } else {

@@ -1,7 +1,8 @@
 // The conversion run: what a click on "Starten" does, from the click to the
 // end. It checks the two paths, creates a missing target folder, locks the
-// input controls, reads the bookmark file (an HTML export, or a Firefox
-// bookmark database when the file begins as every SQLite database does)
+// input controls, reads the bookmark file (an HTML export, a Firefox
+// bookmark database when the file begins as every SQLite database does, or
+// a Chromium-family browser's JSON file when it begins with "{")
 // and writes one shortcut per bookmark, waits one second, counts the files
 // in the target folder, unlocks, reports the count and opens Explorer on
 // the folder: the explorer.exe of the Windows folder, never one found

@@ -80,6 +80,8 @@ class FileSystem {
 
   // Opens an existing file for sequential reading, or gives null when it
   // can't be opened (missing, a folder, locked, no access, a wildcard name).
+  // Others may go on reading, writing and deleting the file meanwhile (a
+  // browser replacing its file); a file deleted is read on as it was.
   virtual std::unique_ptr<InputFile> OpenForReading(const std::string& path) = 0;
 
   // Creates the file `path`, or replaces the file of that name, so that it

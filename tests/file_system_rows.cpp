@@ -75,6 +75,11 @@ class TestDisk {
   // Until the disk goes.
   void ChangeDirectory(const std::string& folder) { fs::current_path(backend_->Local(folder)); }
   std::shared_ptr<void> Hold(const std::string& path, bool share) { return backend_->Hold(path, share); }
+  // True when the file was there and is gone.
+  bool Delete(const std::string& path) {
+    std::error_code error;
+    return fs::remove(backend_->Local(path), error);
+  }
 
  private:
   std::unique_ptr<TestBackend> backend_ = MakeTestBackend();
@@ -360,6 +365,18 @@ TEST_F(FileSystemRows, ReadsAFileByteForByteButNoFolderPatternOrDevice) {
     EXPECT_EQ(files().OpenForReading(At("Закладки Łódź\\datei.html")), nullptr);
   }
   EXPECT_EQ(disk_->Tree(At("Закладки Łódź")), Entries{"datei.html=" + bytes});  // as it was
+
+  // Opened while a program that shares it holds it; deleted while it is
+  // read, as a browser replacing its file does (Wine lets no file be
+  // replaced while it is open): what is read is the file as it was.
+  if (const auto holder = disk_->Hold(At("Закладки Łódź\\datei.html"), true)) {
+    EXPECT_NE(files().OpenForReading(At("Закладки Łódź\\datei.html")), nullptr);
+  }
+  file = files().OpenForReading(At("Закладки Łódź\\datei.html"));
+  ASSERT_NE(file, nullptr);
+  EXPECT_TRUE(disk_->Delete(At("Закладки Łódź\\datei.html")));
+  ASSERT_EQ(file->Read(buffer, sizeof buffer), 10);
+  EXPECT_EQ(std::string(buffer, 10), bytes);
 }
 
 TEST_F(FileSystemRows, TheCurrentDirectoryEndsInABackslashOnlyAtADriveRoot) {

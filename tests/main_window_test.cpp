@@ -25,6 +25,12 @@ class MainWindowTest : public HostFixture {
                 "INSERT INTO moz_places (id, url) VALUES (1, 'http://a.example/');"
                 "INSERT INTO moz_bookmarks (id, type, fk, parent, position, title) VALUES"
                 " (10, 1, 1, 2, 0, 'Eins'), (11, 1, 1, 2, 1, 'Zwei'), (12, 1, 1, 2, 2, 'Drei');");
+    // And in a Chromium-family browser's file.
+    std::string links;
+    for (const char* title : {"Eins", "Zwei", "Drei"}) {
+      links += std::string(links.empty() ? "" : ",") + R"({"name":")" + title + R"(","type":"url","url":"http://a.example/"})";
+    }
+    WriteHostFile(Host("Bookmarks"), R"({"roots":{"bookmark_bar":{"children":[)" + links + R"(],"type":"folder"}}})");
   }
   // "locked": the five input controls disabled and the hourglass shown;
   // "idle": all enabled and the default pointer. Once the target folder is
@@ -87,7 +93,7 @@ int OpenDescriptors() {
 // no file stays open, nothing in the temporary folder.
 TEST_F(MainWindowTest, ClosingAtAnyPumpOfARunEndsItQuietly) {
   const TemporaryFilesIn temporary(Host("Temp"));
-  for (const char* source : {"bookmarks.html", "places.sqlite"}) {
+  for (const char* source : {"bookmarks.html", "places.sqlite", "Bookmarks"}) {
     std::size_t allPumps = 0, reportedAt = 0;
     for (std::size_t closeAt = 0; closeAt <= allPumps; ++closeAt) {  // 0: a run to the end, for its pumps
       SCOPED_TRACE(std::string(source) + " closed at pump " + std::to_string(closeAt));

@@ -171,8 +171,10 @@ std::optional<std::vector<std::string>> Win32FileSystem::ListFiles(const std::st
 }
 
 std::unique_ptr<InputFile> Win32FileSystem::OpenForReading(const std::string& path) {
-  KernelHandle file = OpenDiskFile(Wide(path), GENERIC_READ, FILE_SHARE_READ, OPEN_EXISTING,
-                                   FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN);
+  // Sharing all: a browser that holds its bookmark file open, or replaces
+  // it while it is read, goes on as it does without this program.
+  KernelHandle file = OpenDiskFile(Wide(path), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                   OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN);
   if (!file) return nullptr;
   return std::make_unique<Win32InputFile>(std::move(file));
 }

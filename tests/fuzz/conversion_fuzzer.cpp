@@ -13,8 +13,9 @@
 //   non-empty URL of at most 2083 characters without control characters
 //   nor "place:" at its start, each ended by CR LF;
 // - the report counts exactly the files in the target folder; only a file
-//   that begins as a SQLite database may instead give the "Entweder
-//   konnte ..." error (not Firefox's bookmarks), and then writes nothing.
+//   that begins as a SQLite database or (behind blanks and line ends) with
+//   "{" may instead give the "Entweder konnte ..." error (not a browser's
+//   bookmarks), and then writes nothing.
 // Crashes, leaks and undefined behaviour are caught by the sanitizers; a
 // hang by libFuzzer's -timeout.
 #include <algorithm>
@@ -139,10 +140,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
   }
   const auto& messages = platform.HostUi().messages;
-  const bool database = input.starts_with(std::string_view("SQLite format 3\0", 16));
+  std::string_view lead = input;
+  if (lead.starts_with("\xEF\xBB\xBF")) lead.remove_prefix(3);
+  const std::size_t first = lead.find_first_not_of(" \t\r\n");
+  const bool database = input.starts_with(std::string_view("SQLite format 3\0", 16)) ||
+                        (first != std::string_view::npos && lead[first] == '{');
   if (database && messages.size() == 1 &&
       messages[0].text == "Entweder konnte der Zielordner oder die Datei mit Lesezeichen nicht gefunden werden.    ") {
-    if (files != 1) Fail("an unreadable database wrote shortcuts");
+    if (files != 1) Fail("an unreadable database or JSON file wrote shortcuts");
     return 0;
   }
   if (messages.size() != 1 || messages[0].text != "Es wurden " + std::to_string(files) +
