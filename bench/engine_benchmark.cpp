@@ -64,7 +64,6 @@ class NullFileSystem final : public platform::FileSystem {
   std::string CurrentDirectory() override { return "C:\\"; }
   std::optional<std::string> MakeTemporaryFolder() override { return std::nullopt; }
   bool CopySharedFile(const std::string&, const std::string&) override { return false; }
-  std::unique_ptr<platform::InputFile> OpenSharedForReading(const std::string&) override { return nullptr; }
   bool RemoveFolderAndFiles(const std::string&) override { return false; }
 };
 

@@ -26,14 +26,14 @@ class TemporaryFolder {
 
 // The first bytes of the file `path`, up to `count`; empty when it can't be read.
 std::string Head(platform::FileSystem& files, const std::string& path, std::size_t count) {
-  const auto file = files.OpenSharedForReading(path);
+  const auto file = files.OpenForReading(path);
   return file ? ReadHead(*file, count) : std::string();
 }
 
 // True when the files `a` and `b` can be read and hold the same bytes.
 bool SameContent(platform::FileSystem& files, const std::string& a, const std::string& b) {
-  const auto first = files.OpenSharedForReading(a);
-  const auto second = files.OpenSharedForReading(b);
+  const auto first = files.OpenForReading(a);
+  const auto second = files.OpenForReading(b);
   if (!first || !second) return false;
   constexpr std::size_t kBlock = 1 << 16;
   for (;;) {

@@ -117,11 +117,6 @@ class FileSystem {
   // can't be made or already exists; no partial `to` is then left behind.
   virtual bool CopySharedFile(const std::string& from, const std::string& to) = 0;
 
-  // Opens the file `path` for sequential reading as CopySharedFile reads
-  // its source: while other programs may hold it open for reading and
-  // writing, and changing nothing. Null when it can't be read so.
-  virtual std::unique_ptr<InputFile> OpenSharedForReading(const std::string& path) = 0;
-
   // Removes the folder `folder` with every file directly in it (its
   // subfolders are not looked into: one that has any makes this fail).
   // True when the folder is gone afterwards.

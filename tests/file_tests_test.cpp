@@ -23,7 +23,6 @@ TEST(PathExistsTest, KeepsTheWholeAttributeWord) {
     std::string CurrentDirectory() override { return {}; }
     std::optional<std::string> MakeTemporaryFolder() override { return {}; }
     bool CopySharedFile(const std::string&, const std::string&) override { return false; }
-    std::unique_ptr<platform::InputFile> OpenSharedForReading(const std::string&) override { return nullptr; }
     bool RemoveFolderAndFiles(const std::string&) override { return false; }
   } highBits;
   EXPECT_TRUE(system_helpers::PathExists(highBits, "C:\\OneDrive"));

@@ -631,10 +631,6 @@ bool HostFileSystem::CopySharedFile(const std::string& from, const std::string& 
   return false;
 }
 
-std::unique_ptr<InputFile> HostFileSystem::OpenSharedForReading(const std::string& path) {
-  return OpenForReading(path);  // a POSIX file is shared always
-}
-
 bool HostFileSystem::RemoveFolderAndFiles(const std::string& folder) {
   ForgetNames();
   const auto temporary = temporaryFolders_.find(TemporaryHostPath(folder).value_or(""));

@@ -170,11 +170,18 @@ std::optional<std::vector<std::string>> Win32FileSystem::ListFiles(const std::st
   return List(folder, false);
 }
 
+namespace {
+// Sharing all: whoever holds the file open (a browser its bookmark file,
+// Firefox its database) may go on reading, writing, deleting or replacing
+// it while it is read.
+KernelHandle OpenShared(const std::string& path) {
+  return OpenDiskFile(Wide(path), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                      OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN);
+}
+}  // namespace
+
 std::unique_ptr<InputFile> Win32FileSystem::OpenForReading(const std::string& path) {
-  // Sharing all: a browser that holds its bookmark file open, or replaces
-  // it while it is read, goes on as it does without this program.
-  KernelHandle file = OpenDiskFile(Wide(path), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                   OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN);
+  KernelHandle file = OpenShared(path);
   if (!file) return nullptr;
   return std::make_unique<Win32InputFile>(std::move(file));
 }
@@ -321,21 +328,6 @@ std::optional<std::string> Win32FileSystem::MakeTemporaryFolder() {
     return path;
   }
   return std::nullopt;
-}
-
-namespace {
-// Whoever holds the file open may go on reading, writing and even deleting
-// it while it is read.
-KernelHandle OpenShared(const std::string& path) {
-  return OpenDiskFile(Wide(path), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                      OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN);
-}
-}  // namespace
-
-std::unique_ptr<InputFile> Win32FileSystem::OpenSharedForReading(const std::string& path) {
-  KernelHandle file = OpenShared(path);
-  if (!file) return nullptr;
-  return std::make_unique<Win32InputFile>(std::move(file));
 }
 
 bool Win32FileSystem::CopySharedFile(const std::string& from, const std::string& to) {

@@ -22,7 +22,6 @@ class Win32FileSystem final : public FileSystem {
   std::string CurrentDirectory() override;
   std::optional<std::string> MakeTemporaryFolder() override;
   bool CopySharedFile(const std::string& from, const std::string& to) override;
-  std::unique_ptr<InputFile> OpenSharedForReading(const std::string& path) override;
   bool RemoveFolderAndFiles(const std::string& folder) override;
 
  private:
