@@ -290,7 +290,7 @@ class Collector final : public nlohmann::json_sax<nlohmann::json> {
 };
 
 // Reads the bookmarks of `file` into `tree`.
-ChromiumOutcome ReadTree(platform::InputFile& file, platform::UserInterface& ui, Tree& tree) {
+ReadOutcome ReadTree(platform::InputFile& file, platform::UserInterface& ui, Tree& tree) {
   Input input(file, ui);
   bool parsed = false;
   bool rootsRead = false;
@@ -301,8 +301,8 @@ ChromiumOutcome ReadTree(platform::InputFile& file, platform::UserInterface& ui,
   } catch (const std::exception&) {
     // Memory ran out: the file counts as unreadable, as nothing was written yet.
   }
-  if (input.closing()) return ChromiumOutcome::kWindowClosing;
-  return parsed && rootsRead && !input.failed() ? ChromiumOutcome::kRead : ChromiumOutcome::kUnreadable;
+  if (input.closing()) return ReadOutcome::kWindowClosing;
+  return parsed && rootsRead && !input.failed() ? ReadOutcome::kRead : ReadOutcome::kUnreadable;
 }
 
 bool SameLetters(std::string_view a, std::string_view b) {  // ASCII, any letter case
@@ -316,7 +316,7 @@ bool SameLetters(std::string_view a, std::string_view b) {  // ASCII, any letter
 
 }  // namespace
 
-ChromiumOutcome ConvertChromiumBookmarks(app::Root& root, ShortcutWriter& writer, platform::InputFile& file,
+ReadOutcome ConvertChromiumBookmarks(app::Root& root, ShortcutWriter& writer, platform::InputFile& file,
                                          const std::string& path, const std::function<void()>& close) {
   auto& files = root.Platform().Files();
   auto& ui = root.Platform().Ui();
@@ -324,17 +324,17 @@ ChromiumOutcome ConvertChromiumBookmarks(app::Root& root, ShortcutWriter& writer
   const std::string_view name = std::string_view(path).substr(cut);
   const bool account = SameLetters(name, "AccountBookmarks");
   std::array<Tree, 2> trees;  // the local bookmarks, the account's
-  ChromiumOutcome outcome = ReadTree(file, ui, trees[account ? 1 : 0]);
+  ReadOutcome outcome = ReadTree(file, ui, trees[account ? 1 : 0]);
   close();
-  if (outcome != ChromiumOutcome::kRead) return outcome;
+  if (outcome != ReadOutcome::kRead) return outcome;
   if (account || SameLetters(name, "Bookmarks")) {
     const std::string other = path.substr(0, cut) + (account ? "Bookmarks" : "AccountBookmarks");
     const auto attributes = files.Attributes(other);
     if (attributes && (*attributes & platform::kAttributeDirectory) == 0) {
       const auto otherFile = files.OpenForReading(other);
-      if (!otherFile) return ChromiumOutcome::kUnreadable;
+      if (!otherFile) return ReadOutcome::kUnreadable;
       outcome = ReadTree(*otherFile, ui, trees[account ? 0 : 1]);
-      if (outcome != ChromiumOutcome::kRead) return outcome;
+      if (outcome != ReadOutcome::kRead) return outcome;
     }
   }
 
@@ -350,10 +350,10 @@ ChromiumOutcome ConvertChromiumBookmarks(app::Root& root, ShortcutWriter& writer
   };
   for (int index = 0; index < kRootCount; ++index) {
     for (Tree& tree : trees) {
-      if (!tree[index].Take(write)) return closing ? ChromiumOutcome::kWindowClosing : ChromiumOutcome::kRead;
+      if (!tree[index].Take(write)) return closing ? ReadOutcome::kWindowClosing : ReadOutcome::kRead;
     }
   }
-  return ChromiumOutcome::kRead;
+  return ReadOutcome::kRead;
 }
 
 }  // namespace merkwandel::conversion

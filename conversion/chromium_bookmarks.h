@@ -27,19 +27,13 @@
 
 namespace merkwandel::conversion {
 
-enum class ChromiumOutcome {
-  kRead,           // every bookmark was handed to the writer, or memory ran out while writing
-  kUnreadable,     // not JSON, not strict UTF-8, cut short, no `roots` object, or unreadable: nothing written
-  kWindowClosing,  // an event pump reported that the window is closing
-};
-
 // Hands every bookmark of `file`, opened from `path`, to `writer`, with
 // those of the other file of the pair when `path` names `Bookmarks` or
 // `AccountBookmarks` (in any letter case) and the other lies beside it.
 // Pumps events after every block read and after every bookmark. Calls
 // `close` once `file` is read to its end, which it then no longer uses, so
 // that the browser may replace it while the shortcuts are written.
-ChromiumOutcome ConvertChromiumBookmarks(app::Root& root, ShortcutWriter& writer, platform::InputFile& file,
+ReadOutcome ConvertChromiumBookmarks(app::Root& root, ShortcutWriter& writer, platform::InputFile& file,
                                          const std::string& path, const std::function<void()>& close);
 
 }  // namespace merkwandel::conversion

@@ -111,37 +111,31 @@ void RunConversion(app::Root& root) {
     std::optional<ReadAgain> file;
     if (bookmarkFile) file.emplace(*bookmarkFile);
     ShortcutWriter writer(root);
-    if (file && file->IsJson()) {
-      switch (ConvertChromiumBookmarks(root, writer, *file, source, [&] {
-        file.reset();
-        bookmarkFile.reset();
-      })) {
-        case ChromiumOutcome::kRead: break;
-        case ChromiumOutcome::kWindowClosing: return Unlock(root);
-        case ChromiumOutcome::kUnreadable:
-          Unlock(root);
-          show(kNotFound, MessageIcon::kError);
-          return;
-      }
-    } else if (file && !file->IsDatabase()) {
-      BookmarkScanner scanner(root, writer);
-      if (scanner.ReadAll(*file) == BookmarkScanner::Outcome::kWindowClosing) return Unlock(root);
-    } else {
-      // A Firefox bookmark database, or a file that can't be opened for
-      // reading alone: held by another program (as Firefox holds its
-      // database while it runs), a folder, no access. A copy tells them apart.
+    const auto close = [&] {
       file.reset();
       bookmarkFile.reset();
-      switch (ConvertPlacesSnapshot(root, writer, source)) {
-        case SnapshotOutcome::kRead: break;
-        case SnapshotOutcome::kWindowClosing: return Unlock(root);
-        case SnapshotOutcome::kUnreadable:
-          Unlock(root);
-          show(kNotFound, MessageIcon::kError);
-          return;
-      }
+    };
+    ReadOutcome outcome = ReadOutcome::kRead;
+    if (file && file->IsJson()) {
+      outcome = ConvertChromiumBookmarks(root, writer, *file, source, close);
+    } else if (file && !file->IsDatabase()) {
+      BookmarkScanner scanner(root, writer);
+      if (scanner.ReadAll(*file) == BookmarkScanner::Outcome::kWindowClosing) outcome = ReadOutcome::kWindowClosing;
+    } else {
+      // A Firefox bookmark database, or a file that can't be opened for
+      // reading: held by another program without sharing, a folder, no
+      // access. A copy tells them apart.
+      close();
+      outcome = ConvertPlacesSnapshot(root, writer, source);
     }
-  }  // the bookmark file is closed here
+    close();
+    if (outcome == ReadOutcome::kWindowClosing) return Unlock(root);
+    if (outcome == ReadOutcome::kUnreadable) {
+      Unlock(root);
+      show(kNotFound, MessageIcon::kError);
+      return;
+    }
+  }
 
   if (!root.Sleep(1.0)) return Unlock(root);
 

@@ -90,7 +90,7 @@ std::string ReadHead(platform::InputFile& file, std::size_t count) {
 namespace {
 
 // Hands every bookmark of the consistent copy `copy` to `writer`.
-SnapshotOutcome ReadCopy(app::Root& root, ShortcutWriter& writer, const std::string& copy) {
+ReadOutcome ReadCopy(app::Root& root, ShortcutWriter& writer, const std::string& copy) {
   bool closing = false;
   const PlacesReadOutcome read = ReadPlacesBookmarks(copy, [&](std::string_view url, std::string_view title) {
     try {
@@ -104,13 +104,13 @@ SnapshotOutcome ReadCopy(app::Root& root, ShortcutWriter& writer, const std::str
     closing = !root.Platform().Ui().PumpEvents();
     return !closing;
   });
-  if (closing) return SnapshotOutcome::kWindowClosing;
-  return read == PlacesReadOutcome::kUnreadable ? SnapshotOutcome::kUnreadable : SnapshotOutcome::kRead;
+  if (closing) return ReadOutcome::kWindowClosing;
+  return read == PlacesReadOutcome::kUnreadable ? ReadOutcome::kUnreadable : ReadOutcome::kRead;
 }
 
 }  // namespace
 
-SnapshotOutcome ConvertPlacesSnapshot(app::Root& root, ShortcutWriter& writer, const std::string& path) {
+ReadOutcome ConvertPlacesSnapshot(app::Root& root, ShortcutWriter& writer, const std::string& path) {
   auto& files = root.Platform().Files();
   // Firefox may write while the files are copied; a torn copy is made anew,
   // in a new folder (the torn one goes), after a short pause, a few times at
@@ -120,14 +120,14 @@ SnapshotOutcome ConvertPlacesSnapshot(app::Root& root, ShortcutWriter& writer, c
   constexpr double kPause = 0.1;  // seconds
   for (int attempt = 0;; ++attempt) {
     const TemporaryFolder folder(files);
-    if (!folder.path()) return SnapshotOutcome::kUnreadable;
+    if (!folder.path()) return ReadOutcome::kUnreadable;
     // "/" separates the folder's files for this program and for SQLite alike.
     const std::string copy = *folder.path() + "/places.sqlite";
     const Copied copied = CopyDatabase(files, path, copy);
-    if (copied == Copied::kFailed) return SnapshotOutcome::kUnreadable;
+    if (copied == Copied::kFailed) return ReadOutcome::kUnreadable;
     if (copied == Copied::kConsistent) return ReadCopy(root, writer, copy);
-    if (attempt + 1 == kTries) return SnapshotOutcome::kUnreadable;
-    if (!root.Sleep(kPause)) return SnapshotOutcome::kWindowClosing;
+    if (attempt + 1 == kTries) return ReadOutcome::kUnreadable;
+    if (!root.Sleep(kPause)) return ReadOutcome::kWindowClosing;
   }
 }
 

@@ -15,18 +15,12 @@
 
 namespace merkwandel::conversion {
 
-enum class SnapshotOutcome {
-  kRead,           // every bookmark was handed to the writer, or memory ran out on the way
-  kUnreadable,     // not copied, torn at every try, or not a readable Firefox bookmark database: nothing written
-  kWindowClosing,  // an event pump reported that the window is closing
-};
-
 // The first bytes of `file`, up to `count`: fewer at its end or when reading
 // fails.
 std::string ReadHead(platform::InputFile& file, std::size_t count);
 
 // Hands every bookmark of the database `path` to `writer`, in the order of
 // Firefox's own HTML export, and pumps events once after each.
-SnapshotOutcome ConvertPlacesSnapshot(app::Root& root, ShortcutWriter& writer, const std::string& path);
+ReadOutcome ConvertPlacesSnapshot(app::Root& root, ShortcutWriter& writer, const std::string& path);
 
 }  // namespace merkwandel::conversion

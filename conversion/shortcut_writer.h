@@ -21,6 +21,13 @@
 
 namespace merkwandel::conversion {
 
+// How a reader that hands a whole file's bookmarks to the writer ended.
+enum class ReadOutcome {
+  kRead,           // every bookmark was handed to the writer, or memory ran out on the way
+  kUnreadable,     // the file is not one the reader reads (damaged, torn, unreadable): nothing written
+  kWindowClosing,  // an event pump reported that the window is closing
+};
+
 class ShortcutWriter {
  public:
   explicit ShortcutWriter(app::Root& root) : root_(root) {}
