@@ -204,6 +204,10 @@ printf 'Debian\thttps://www.debian.org/\nLesezeichen – Wikipedia\thttps://de.w
   >"$out/expected-chrome.tsv"
 echo '{"roots":{}}' >"$chrome/Default/Bookmarks"
 touch -d '1 hour ago' "$chrome/Profile 1/Bookmarks"
+# Explorer, which every report opens, writes Wine's own paths back into
+# "Shell Folders": set the three again.
+set_shell_folder AppData "$(windows_path "$appdata")"
+set_shell_folder Favorites "$(windows_path "$favorites")"
 set_shell_folder "Local AppData" "$(windows_path "$localappdata")"
 start_program
 probe window 60 >"$out/window-chrome.txt" || fail "the window does not open with Chrome's profile"
