@@ -317,7 +317,7 @@ bool SameLetters(std::string_view a, std::string_view b) {  // ASCII, any letter
 }  // namespace
 
 ReadOutcome ConvertChromiumBookmarks(app::Root& root, ShortcutWriter& writer, platform::InputFile& file,
-                                         const std::string& path, const std::function<void()>& close) {
+                                     const std::string& path, const std::function<void()>& close) {
   auto& files = root.Platform().Files();
   auto& ui = root.Platform().Ui();
   const std::size_t cut = path.find_last_of("\\/") + 1;  // 0 without a folder

@@ -34,6 +34,6 @@ namespace merkwandel::conversion {
 // `close` once `file` is read to its end, which it then no longer uses, so
 // that the browser may replace it while the shortcuts are written.
 ReadOutcome ConvertChromiumBookmarks(app::Root& root, ShortcutWriter& writer, platform::InputFile& file,
-                                         const std::string& path, const std::function<void()>& close);
+                                     const std::string& path, const std::function<void()>& close);
 
 }  // namespace merkwandel::conversion
