@@ -13,9 +13,11 @@
 #pragma once
 
 #include <cstdint>
+#include <map>
 #include <string>
 #include <string_view>
 #include <unordered_map>
+#include <utility>
 
 #include "app/root.h"
 
@@ -62,12 +64,17 @@ class ShortcutWriter {
 
   app::Root& root_;
   std::string folder_;
-  // The names this run wrote (their keys, unicode::UpperCaseKey) with their URLs.
-  std::unordered_map<std::string, std::string> urlOfName_;
+  // The names this run wrote with their URLs, each as a 64-bit digest of
+  // its text (of the name's key, unicode::UpperCaseKey), so that a run of
+  // 100,000 bookmarks keeps a few megabytes, not the texts. Two names of
+  // one digest (about once in three billion runs of 100,000 bookmarks)
+  // cost a needless number; two URLs of one name with one digest, far rarer
+  // still, would share a file.
+  std::unordered_map<std::uint64_t, std::uint64_t> urlOfName_;
   // For a name taken by another URL: the first number not yet looked at,
-  // and the name already found for a URL, by the name's key, "\n" and the URL.
-  std::unordered_map<std::string, std::uint64_t> nextNumber_;
-  std::unordered_map<std::string, std::string> numberedName_;
+  // and the name already found for a URL, by the name's and the URL's digests.
+  std::unordered_map<std::uint64_t, std::uint64_t> nextNumber_;
+  std::map<std::pair<std::uint64_t, std::uint64_t>, std::string> numberedName_;
 };
 
 }  // namespace merkwandel::conversion
