@@ -10,7 +10,8 @@ set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
 
 # One self-contained program: the C and C++ runtimes are linked in, so that
-# it needs no DLL beyond Windows' own. No time stamp in the PE header: the
-# same commit gives the same bytes.
-set(CMAKE_EXE_LINKER_FLAGS_INIT "-static -static-libgcc -static-libstdc++ -Wl,--no-insert-timestamp")
+# it needs no DLL beyond Windows' own. (No time stamp in the PE header:
+# platform/win32/CMakeLists.txt, where it holds for build folders made
+# before it too.)
+set(CMAKE_EXE_LINKER_FLAGS_INIT "-static -static-libgcc -static-libstdc++")
 set(CMAKE_EXE_LINKER_FLAGS_RELEASE_INIT "-s")
