@@ -17,7 +17,7 @@ bool IsWhiteSpace(char c) { return c == ' ' || c == '\t' || c == '\f' || c == '\
 // Separates the attributes of a tag; a line end does not, as the lines are joined there.
 bool IsBlank(char c) { return IsWhiteSpace(c) && c != kLineEnd; }
 
-char LowerAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
+using unicode::LowerAscii;
 
 // An attribute's name without line ends, as the lines were joined.
 std::string Joined(std::string_view name) {

@@ -5,6 +5,8 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/common/unicode.h"
+
 namespace merkwandel::conversion {
 namespace {
 
@@ -16,7 +18,7 @@ constexpr std::size_t kLongestEntry = std::size_t{64} << 20;
 // Where a line of the file ended inside a bookmark.
 constexpr char kLineEnd = '\n';
 
-char LowerAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
+using unicode::LowerAscii;
 
 // Up to six characters behind the "<" at `at`, in lower case, without the
 // line ends between them: enough to tell "</a>" and "<a href".

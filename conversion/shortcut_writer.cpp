@@ -8,7 +8,7 @@
 namespace merkwandel::conversion {
 namespace {
 
-char LowerAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
+using unicode::LowerAscii;
 
 // Firefox's saved queries ("Meistbesucht" and the like), which only Firefox opens.
 bool IsSavedQuery(std::string_view url) {

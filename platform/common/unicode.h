@@ -49,5 +49,8 @@ char32_t ToUpper(char32_t codePoint);
 // name to Windows exactly when their keys are equal. Bytes that are not
 // valid UTF-8 are kept as they are.
 std::string UpperCaseKey(std::string_view utf8);
+// The lower case of an ASCII letter; every other byte is its own (for the
+// names of tags, attributes and URL schemes, which are ASCII).
+constexpr char LowerAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
 
 }  // namespace merkwandel::unicode
