@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "conversion/places_snapshot.h"
 #include "system/dateiexistenz.h"
 #include "system/registry.h"
 
@@ -53,12 +54,7 @@ constexpr ChromiumBrowser kChromiumBrowsers[] = {
 std::string LastUsedProfile(platform::FileSystem& files, const std::string& folder) {
   constexpr std::size_t kLimit = 1 << 20;
   std::string text;
-  if (const auto file = files.OpenForReading(folder + "\\Local State")) {
-    char buffer[16384];
-    for (std::ptrdiff_t got; text.size() <= kLimit && (got = file->Read(buffer, sizeof buffer)) > 0;) {
-      text.append(buffer, static_cast<std::size_t>(got));
-    }
-  }
+  if (const auto file = files.OpenForReading(folder + "\\Local State")) text = conversion::ReadHead(*file, kLimit + 1);
   if (text.size() > kLimit) return "Default";
   const auto state = nlohmann::json::parse(text, nullptr, false);
   const nlohmann::json::json_pointer lastUsed("/profile/last_used");
