@@ -97,6 +97,13 @@ const std::vector<std::string> kProfileP = {"AD/Mozilla/Firefox/Profiles/p/"};
 const std::string kChrome = "LAD/Google/Chrome/User Data/";
 const std::string kChromium = "LAD/Chromium/User Data/";
 const std::string kOpera = "AD/Opera Software/Opera Stable/";
+const std::string kEdge = "LAD/Microsoft/Edge/User Data/";
+const std::string kFx = "AD/Mozilla/Firefox/";
+// Sections of profiles.ini: a profile below the browser's folder, and an installation's profile.
+std::string Profile(char n, const std::string& path, bool marked = false) {
+  return "[Profile"s + n + "]\nName=default\nIsRelative=1\nPath=" + path + (marked ? "\nDefault=1\n" : "\n");
+}
+std::string Install(const std::string& path) { return "[Install308046B0AF4A39CB]\nDefault=" + path + "\nLocked=1\n"; }
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, StartupTest,
@@ -120,13 +127,15 @@ INSTANTIATE_TEST_SUITE_P(
         // Firefox's bookmark database, when the profile has no export, before
         // any other browser's bookmarks.
         StartupCase{"OnlyTheDatabase", kAppDataText, kFavoritesText,
-                    {"AD/Mozilla/Firefox/Profiles/p/places.sqlite", kChrome + "Default/Bookmarks@9"},
+                    {"AD/Mozilla/Firefox/Profiles/p/places.sqlite", kChrome + "Default/Bookmarks@9",
+                     "AD/librewolf/Profiles/l/places.sqlite@9"},
                     kAd, "C:\\AD\\Mozilla\\Firefox\\Profiles\\p\\places.sqlite", kTarget},
         // A Firefox profile without bookmarks: the Chromium-family browser's
-        // last-used profile, named in its "Local State".
+        // last-used profile, named in its "Local State" (of a few kilobytes).
         StartupCase{"ChromesLastUsedProfile", kAppDataText, kFavoritesText,
                     {"AD/Mozilla/Firefox/Profiles/p/", kChrome + "Default/Bookmarks@5", kChrome + "Profile 2/Bookmarks",
-                     kChrome + R"(Local State={"browser":{},"profile":{"last_used":"Profile 2"}})"},
+                     kChrome + R"(Local State={"browser":{"x":")" + std::string(5000, 'x') +
+                         R"("},"profile":{"last_used":"Profile 2"}})"},
                     kAd, "C:\\LAD\\Google\\Chrome\\User Data\\Profile 2\\Bookmarks", kTarget},
         // No Firefox; without a last-used profile (no "Local State", or no
         // name in it), "Default".
@@ -135,6 +144,61 @@ INSTANTIATE_TEST_SUITE_P(
                      kChromium + "Default/Bookmarks@2", kChromium + "Profile 1/Bookmarks@5",
                      kChromium + R"(Local State={"profile":{"last_used":7}})"},
                     kAd, "C:\\LAD\\Chromium\\User Data\\Default\\Bookmarks", kTarget},
+        // A last-used profile that is no plain folder name (empty, ".."): "Default".
+        StartupCase{"LastUsedNoFolderName", kAppDataText, kFavoritesText,
+                    {kChrome + "Default/Bookmarks@1", kChrome + R"(Local State={"profile":{"last_used":".."}})",
+                     "LAD/Google/Chrome/Bookmarks@9", kEdge + "Default/Bookmarks@5", kEdge + "Bookmarks@8",
+                     kEdge + R"(Local State={"profile":{"last_used":""}})"},
+                    kAd, "C:\\LAD\\Microsoft\\Edge\\User Data\\Default\\Bookmarks", kTarget},
+        // Firefox's profiles.ini: the profile an installation starts with, not
+        // the one marked Default=1 that sorts last (a byte order mark, CR LF).
+        StartupCase{"FreshInstallation", kAppDataText, kFavoritesText,
+                    {kFx + "profiles.ini=\xEF\xBB\xBF[Install308046B0AF4A39CB]\r\nDefault=Profiles/a1.default-release\r\n"
+                           "[Profile1]\r\nIsRelative=1\r\nPath=Profiles/q7.default\r\nDefault=1\r\n\r\n"
+                           "[Profile0]\r\nIsRelative=1\r\nPath=Profiles/a1.default-release\r\n",
+                     kFx + "Profiles/q7.default/times.json", kFx + "Profiles/a1.default-release/places.sqlite"},
+                    kAd, "C:\\AD\\Mozilla\\Firefox\\Profiles\\a1.default-release\\places.sqlite", kTarget},
+        // Installations named in installs.ini: the profile whose store was
+        // written last, before one without a store and the Default=1 one.
+        StartupCase{"SeveralInstallations", kAppDataText, kFavoritesText,
+                    {kFx + "profiles.ini=" + Profile('0', "Profiles/r.release") + Profile('1', "Profiles/e.esr") +
+                         Profile('2', "Profiles/n.nightly") + Profile('3', "Profiles/z.default", true),
+                     kFx + "installs.ini=[3E]\nDefault=Profiles/r.release\n[A1]\nDefault=Profiles/e.esr\n[B2]\nDefault=Profiles/n.nightly",
+                     kFx + "Profiles/r.release/places.sqlite@2", kFx + "Profiles/e.esr/bookmarks.html@4",
+                     kFx + "Profiles/n.nightly/", kFx + "Profiles/z.default/places.sqlite@9"},
+                    kAd, "C:\\AD\\Mozilla\\Firefox\\Profiles\\e.esr\\bookmarks.html", kTarget},
+        // Without installations, the profile marked Default=1.
+        StartupCase{"OldProfilesIni", kAppDataText, kFavoritesText,
+                    {kFx + "profiles.ini=" + Profile('0', "Profiles/m.default", true) + Profile('1', "Profiles/x.other"),
+                     kFx + "Profiles/m.default/bookmarks.html", kFx + "Profiles/x.other/places.sqlite"},
+                    kAd, "C:\\AD\\Mozilla\\Firefox\\Profiles\\m.default\\bookmarks.html", kTarget},
+        // A profile elsewhere, by its full path; an installation's profile that
+        // is gone counts as missing.
+        StartupCase{"AbsolutePath", kAppDataText, kFavoritesText,
+                    {kFx + "profiles.ini=" + Install("Profiles/gone") + Profile('0', "Profiles/gone") +
+                         "[Profile1]\nIsRelative=0\nPath=C:\\Benutzer\\Jürgen Müller\\Firefox Profil\nDefault=1\n",
+                     "Benutzer/Jürgen Müller/Firefox Profil/places.sqlite", kFx + "Profiles/p/"},
+                    kAd, "C:\\Benutzer\\Jürgen Müller\\Firefox Profil\\places.sqlite", kTarget},
+        // A relative path that leaves the browser's folder counts as missing.
+        StartupCase{"PathLeavesTheFolder", kAppDataText, kFavoritesText,
+                    {kFx + "profiles.ini=" + Install("../Fremd") + Profile('0', "../Fremd", true),
+                     "AD/Mozilla/Fremd/places.sqlite", kFx + "Profiles/p/"},
+                    kAd, kAdProfile, kTarget},
+        // A profiles.ini of over a megabyte, or not UTF-8, names no profile:
+        // the last profile folder by name, for Firefox and its forks alike.
+        StartupCase{"DamagedProfilesIni", kAppDataText, kFavoritesText,
+                    {kFx + "profiles.ini=" + Profile('0', "Profiles/a", true) + std::string(1 << 20, ';'),
+                     kFx + "Profiles/a/places.sqlite", kFx + "Profiles/b/",
+                     "AD/librewolf/profiles.ini=;\xFF\n" + Profile('0', "Profiles/l", true),
+                     "AD/librewolf/Profiles/l/places.sqlite@2", "AD/librewolf/Profiles/m/places.sqlite@1"},
+                    kAd, "C:\\AD\\librewolf\\Profiles\\m\\places.sqlite", kTarget},
+        // Without Firefox's bookmarks, its forks' start profiles compete with
+        // the Chromium family by the time their store was written.
+        StartupCase{"Forks", kAppDataText, kFavoritesText,
+                    {"AD/librewolf/profiles.ini=" + Install("Profiles/l.default") + Profile('0', "Profiles/l.default"),
+                     "AD/librewolf/Profiles/l.default/places.sqlite@5", "AD/librewolf/Profiles/z/places.sqlite@9",
+                     "AD/Waterfox/Profiles/w/bookmarks.html@3", kChrome + "Default/Bookmarks@4"},
+                    kAd, "C:\\AD\\librewolf\\Profiles\\l.default\\places.sqlite", kTarget},
         // The browser whose bookmarks changed last; Opera keeps them in its
         // folder, or in that folder's profile.
         StartupCase{"SeveralBrowsers", kAppDataText, kFavoritesText,
