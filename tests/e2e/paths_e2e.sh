@@ -4,9 +4,11 @@
 # 32-bit programs):
 #
 # 1. The start-up: with "AppData" and "Favorites" of a fresh Wine prefix
-#    pointed at test folders that hold two Firefox profiles, the window
-#    opens with the last profile's bookmark file and the "Importierte
-#    Dateien" folder of the favourites in its fields, and shows no message.
+#    pointed at test folders that hold a fresh Firefox installation's two
+#    profiles with its profiles.ini and installs.ini, the window opens with
+#    the bookmark file of the profile Firefox starts with and the
+#    "Importierte Dateien" folder of the favourites in its fields, and shows
+#    no message.
 # 2. The two "..." buttons, worked through the dialogs they open.
 #    bHypertext opens the open-file dialog "Datei öffnen" in the folder of
 #    the file named in tHypertext, or in the current directory when that
@@ -17,7 +19,7 @@
 #    file is refused; Cancel changes nothing. bFavoriten opens the shell's folder
 #    browser with its text; Cancel changes nothing; a drive gives its root,
 #    an ordinary folder its path.
-# 3. With only Firefox's bookmark database (places.sqlite) in the last
+# 3. With only Firefox's bookmark database (places.sqlite) in that
 #    profile, the start-up proposes the database, and "Starten" writes its
 #    shortcuts and reports their count, also while another program holds
 #    the database open as Firefox does.
@@ -47,15 +49,21 @@ trap stop_all EXIT
 trap 'echo "FAIL paths_e2e.sh line $LINENO: $BASH_COMMAND" >&2' ERR
 prepare_prefix
 
-# Two profiles: sorted by name without regard to letter case, the last one
-# is "XYZ.default-release" (by byte values it would be "abc.default"). A
-# file in the profiles folder is no profile. The user's name is not ASCII.
+# A fresh installation's two profiles, as Firefox writes them on its first
+# start: the empty legacy one, marked Default=1, sorts last; the
+# installation starts with "a1b2c3d4.default-release". The user's name is
+# not ASCII.
 appdata="$out/data/Anwendungsdaten Jürgen"
 profiles="$appdata/Mozilla/Firefox/Profiles"
-profile="$profiles/XYZ.default-release"
+profile="$profiles/a1b2c3d4.default-release"
 favorites="$out/data/Favoriten Jürgen"
-mkdir -p "$profiles/abc.default" "$profile" "$favorites"
-touch "$profiles/zzz.txt"
+mkdir -p "$profiles/q7w8e9r0.default" "$profile" "$favorites"
+echo '{"created":1767225600000,"firstUse":null}' >"$profiles/q7w8e9r0.default/times.json"
+printf '%s\r\n' '[Profile1]' Name=default IsRelative=1 Path=Profiles/q7w8e9r0.default Default=1 '' '[Profile0]' \
+  Name=default-release IsRelative=1 Path=Profiles/a1b2c3d4.default-release '' '[General]' StartWithLastProfile=1 \
+  Version=2 '' '[Install308046B0AF4A39CB]' Default=Profiles/a1b2c3d4.default-release Locked=1 '' \
+  >"$appdata/Mozilla/Firefox/profiles.ini"
+sed -n '/^\[Install/,$ { s/^\[Install/[/; p }' "$appdata/Mozilla/Firefox/profiles.ini" >"$appdata/Mozilla/Firefox/installs.ini"
 set_shell_folder AppData "$(windows_path "$appdata")"
 set_shell_folder Favorites "$(windows_path "$favorites")"
 # The files and folders a user picks from.
@@ -77,7 +85,7 @@ probe window 60 >"$out/window.txt" || fail "the window does not open"
 sleep 1  # room for a message box, if the start-up showed one
 check "no message at start" "$(probe windows | grep -c $'^toplevel\t#32770' || true)" "0"
 screenshot "$out/window.png"
-check "tHypertext: the last profile's bookmark file" "$(control "$out/window.txt" tHypertext 11)" \
+check "tHypertext: the bookmark file of the profile Firefox starts with" "$(control "$out/window.txt" tHypertext 11)" \
   "$(windows_path "$profile/bookmarks.html")"
 check "tFavoriten: the import folder in the favourites" "$(control "$out/window.txt" tFavoriten 11)" \
   "$(windows_path "$favorites/Importierte Dateien")"
