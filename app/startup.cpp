@@ -4,6 +4,7 @@
 
 #include <cctype>
 #include <optional>
+#include <set>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -117,16 +118,17 @@ std::optional<std::string> ProfileFolder(const std::string& browser, const syste
 // its profiles.ini says. Of the existing profiles that its [Install…]
 // sections name by their Path= (every section of installs.ini beside it,
 // when profiles.ini has none), the one whose bookmark store was written
-// last (one without a store only when none has one, the first of them);
-// else the first existing profile marked Default=1. Nothing when
+// last (one without a store only when none has one: the first in the
+// file); else the first existing profile marked Default=1. Nothing when
 // profiles.ini can't be read or names no existing profile.
 std::optional<std::string> ChosenProfile(platform::FileSystem& files, const std::string& browser) {
   const auto ini = ReadIni(files, browser + "\\profiles.ini");
   if (!ini) return std::nullopt;
-  std::vector<std::string> installed;  // the Path= of each installation's profile
+  std::set<std::string> installed;  // the Path= of each installation's profile
   const auto collect = [&](const std::vector<system_helpers::IniSection>& sections, std::string_view prefix) {
     for (const auto& section : sections) {
-      if (const auto path = section.Value("Default"); path && section.name.starts_with(prefix)) installed.push_back(*path);
+      const auto path = section.name.starts_with(prefix) ? section.Value("Default") : std::nullopt;
+      if (path) installed.insert(*path);
     }
   };
   collect(*ini, "Install");
@@ -140,15 +142,14 @@ std::optional<std::string> ChosenProfile(platform::FileSystem& files, const std:
   };
   Latest latest;
   std::optional<std::string> first;
-  for (const auto& path : installed) {
-    for (const auto& section : *ini) {
-      const auto folder = section.Value("Path") == path ? existing(section) : std::nullopt;
-      if (!folder) continue;
-      if (!first) first = folder;
-      if (const auto store = BookmarkStore(files, *folder)) latest.Offer(*folder, files.LastWriteTime(*store));
-    }
+  for (const auto& section : *ini) {
+    const auto path = section.Value("Path");
+    const auto folder = path && installed.contains(*path) ? existing(section) : std::nullopt;
+    if (!folder) continue;
+    if (!first) first = folder;
+    if (const auto store = BookmarkStore(files, *folder)) latest.Offer(*folder, files.LastWriteTime(*store));
   }
-  if (latest.candidate || first) return latest.candidate ? latest.candidate : first;
+  if (auto chosen = latest.candidate ? latest.candidate : first) return chosen;
   for (const auto& section : *ini) {
     const auto folder = section.Value("Default") == "1" ? existing(section) : std::nullopt;
     if (folder) return folder;
