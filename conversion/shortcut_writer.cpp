@@ -29,16 +29,6 @@ std::string_view WithoutScheme(std::string_view url) {
   return scheme ? url.substr(end + 3) : url;
 }
 
-// FNV-1a over `text`, going on from `digest`: the digest of a + b is that
-// of b going on from the digest of a.
-std::uint64_t Digest(std::string_view text, std::uint64_t digest = 14695981039346656037u) {
-  for (const char c : text) {
-    digest ^= static_cast<unsigned char>(c);
-    digest *= 1099511628211u;
-  }
-  return digest;
-}
-
 }  // namespace
 
 const std::string& ShortcutWriter::TargetFolder() {
@@ -59,23 +49,22 @@ bool ShortcutWriter::WriteEntry(std::string_view entry) {
 }
 
 std::string ShortcutWriter::FreeName(const std::string& name, const std::string& url) {
-  const std::uint64_t key = Digest(unicode::UpperCaseKey(name));
-  const std::uint64_t link = Digest(url);
+  const std::uint64_t key = digest_(unicode::UpperCaseKey(name));
+  const std::uint64_t link = digest_(url);
   const auto taken = urlOfName_.find(key);
   if (taken == urlOfName_.end() || taken->second == link) return name;
   if (const auto found = numberedName_.find({key, link}); found != numberedName_.end()) return found->second;
   // Every number below `number` names a file of another URL, each noted
-  // for that URL, so that the search does not begin at 2 again. A name's
-  // key with " (N)" behind it is the key of the name with " (N)" behind it.
+  // for that URL, so that the search does not begin at 2 again.
   std::uint64_t& number = nextNumber_.try_emplace(key, 2).first->second;
   for (;; ++number) {
-    const std::string suffix = " (" + std::to_string(number) + ")";
-    const auto other = urlOfName_.find(Digest(suffix, key));
-    if (other == urlOfName_.end()) return name + suffix;  // taken once written
-    const std::string& numbered = numberedName_.try_emplace({key, other->second}, name + suffix).first->second;
+    std::string numbered = name + " (" + std::to_string(number) + ")";
+    const auto other = urlOfName_.find(digest_(unicode::UpperCaseKey(numbered)));
+    if (other == urlOfName_.end()) return numbered;  // taken once written
+    const std::string& found = numberedName_.try_emplace({key, other->second}, std::move(numbered)).first->second;
     if (other->second == link) {
       ++number;
-      return numbered;
+      return found;
     }
   }
 }
@@ -90,7 +79,7 @@ bool ShortcutWriter::WriteBookmark(std::string_view url, std::string_view title)
   if (name.empty()) return false;
   name = FreeName(name, link);
   if (!root_.Platform().Files().WriteWholeFile(folder + name + ".url", ShortcutContent(link))) return false;
-  urlOfName_.insert_or_assign(Digest(unicode::UpperCaseKey(name)), Digest(link));
+  urlOfName_.insert_or_assign(digest_(unicode::UpperCaseKey(name)), digest_(link));
   return true;
 }
 

@@ -20,6 +20,7 @@
 #include <utility>
 
 #include "app/root.h"
+#include "conversion/keyed_digest.h"
 
 namespace merkwandel::conversion {
 
@@ -32,7 +33,7 @@ enum class ReadOutcome {
 
 class ShortcutWriter {
  public:
-  explicit ShortcutWriter(app::Root& root) : root_(root) {}
+  explicit ShortcutWriter(app::Root& root) : root_(root), digest_(root.Platform().Ui()) {}
 
   // Called at every line end of an HTML file: the target folder's text gets
   // its "\" at the first one, also when no bookmark follows.
@@ -63,13 +64,15 @@ class ShortcutWriter {
   std::string FreeName(const std::string& name, const std::string& url);
 
   app::Root& root_;
+  // Names (their unicode::UpperCaseKey) and URLs are kept as 64-bit digests
+  // under a key drawn for the run, so that a run of 100,000 bookmarks keeps
+  // a few megabytes, not the texts, and no file can make two of its URLs
+  // count as one. Two names of one digest (about once in three billion
+  // runs of 100,000 bookmarks) cost a needless number; two URLs of one name
+  // with one digest, far rarer still, would share a file.
+  KeyedDigest digest_;
   std::string folder_;
-  // The names this run wrote with their URLs, each as a 64-bit digest of
-  // its text (of the name's key, unicode::UpperCaseKey), so that a run of
-  // 100,000 bookmarks keeps a few megabytes, not the texts. Two names of
-  // one digest (about once in three billion runs of 100,000 bookmarks)
-  // cost a needless number; two URLs of one name with one digest, far rarer
-  // still, would share a file.
+  // The names this run wrote, each with its URL.
   std::unordered_map<std::uint64_t, std::uint64_t> urlOfName_;
   // For a name taken by another URL: the first number not yet looked at,
   // and the name already found for a URL, by the name's and the URL's digests.

@@ -51,6 +51,8 @@ std::string CrAloneBeyondOneRead() {
 
 const std::string kLongest = "http://a/" + std::string(2083 - 9, 'x');
 const std::string kL49(49, 'L');
+// Two URLs of one 64-bit FNV-1a digest, which a file's author can make.
+const std::string kSameFnv1 = "https://example.org/57c68bb74a581fc5", kSameFnv2 = "https://example.org/981cbcd7c705043d";
 
 INSTANTIATE_TEST_SUITE_P(
     Files, BookmarkFileTest,
@@ -95,11 +97,13 @@ INSTANTIATE_TEST_SUITE_P(
                              BookmarkLine("http://b/", "home"), BookmarkLine("http://a/", "Home"),
                              BookmarkLine("http://x/", "HOME"), BookmarkLine("http://c/", "Home"),
                              BookmarkLine("http://g/", "Αθήνα"), BookmarkLine("http://h/", "ΑΘΉΝΑ"),
-                             BookmarkLine("http://1/", kL49 + " 1"), BookmarkLine("http://2/", kL49 + " 2")}),
+                             BookmarkLine("http://1/", kL49 + " 1"), BookmarkLine("http://2/", kL49 + " 2"),
+                             BookmarkLine(kSameFnv1, "FNV"), BookmarkLine(kSameFnv2, "FNV")}),
                  {{"Home (2).url", Shortcut("http://x/")}, {"Home.url", Shortcut("http://a/")},
                   {"home (3).url", Shortcut("http://b/")}, {"Home (4).url", Shortcut("http://c/")},
                   {"Αθήνα.url", Shortcut("http://g/")}, {"ΑΘΉΝΑ (2).url", Shortcut("http://h/")},
-                  {kL49 + ".url", Shortcut("http://1/")}, {kL49 + " (2).url", Shortcut("http://2/")}}},
+                  {kL49 + ".url", Shortcut("http://1/")}, {kL49 + " (2).url", Shortcut("http://2/")},
+                  {"FNV.url", Shortcut(kSameFnv1)}, {"FNV (2).url", Shortcut(kSameFnv2)}}},
         // Titles: references decoded, characters a name can't hold left out,
         // any script kept, a file saved in the ANSI code page read as such.
         FileCase{"GermanTitle", ExportFile({BookmarkLine("http://a/", "Größe &amp; Ärger")}),
