@@ -73,7 +73,11 @@ bool ShortcutWriter::WriteBookmark(std::string_view url, std::string_view title)
   const std::string& folder = TargetFolder();
   std::string link(url);
   std::erase_if(link, [](char c) { return static_cast<unsigned char>(c) < 0x20 || c == 0x7F; });
-  if (link.empty() || link.size() > kMaxUrlLength || IsSavedQuery(link)) return false;
+  // Never fewer bytes than UTF-16 units.
+  if (link.empty() || (link.size() > kMaxUrlLength && unicode::Utf16Length(link) > kMaxUrlLength) ||
+      IsSavedQuery(link)) {
+    return false;
+  }
   std::string name = ShortcutName(title);
   if (name.empty()) name = ShortcutName(WithoutScheme(link));
   if (name.empty()) return false;

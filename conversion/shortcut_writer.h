@@ -51,9 +51,9 @@ class ShortcutWriter {
   // The URL loses every character below U+0020 and DEL (a line end would
   // begin a line of its own in the file; browsers leave them out of links
   // too). No file for a URL that is then empty, longer than 2083 characters
-  // or one of Firefox's saved queries ("place:"), which no other program
-  // opens. A title that gives no name is named after the URL without its
-  // "scheme://".
+  // (UTF-16 units, as Windows counts them) or one of Firefox's saved
+  // queries ("place:"), which no other program opens. A title that gives no
+  // name is named after the URL without its "scheme://".
   bool WriteBookmark(std::string_view url, std::string_view title);
 
  private:

@@ -49,7 +49,15 @@ std::string CrAloneBeyondOneRead() {
   return ExportFile(entries, "\r");
 }
 
+std::string Times(std::size_t n, const std::string& text) {
+  std::string all;
+  while (n-- > 0) all += text;
+  return all;
+}
 const std::string kLongest = "http://a/" + std::string(2083 - 9, 'x');
+// 2083 UTF-16 units in 4157 bytes; 2084 units in 1047 characters.
+const std::string kLongestCyrillic = "http://a/" + Times(2074, "ж");
+const std::string kTooLongInUtf16 = "http://a/" + Times(1037, "😀") + "x";
 const std::string kL49(49, 'L');
 // Two URLs of one 64-bit FNV-1a digest, which a file's author can make.
 const std::string kSameFnv1 = "https://example.org/57c68bb74a581fc5", kSameFnv2 = "https://example.org/981cbcd7c705043d";
@@ -74,15 +82,18 @@ INSTANTIATE_TEST_SUITE_P(
                  {{"Mit Symbol.url", Shortcut("http://icon/")}, {"Zeile 40000.url", Shortcut("http://late/")}}},
         FileCase{"CrAloneBeyondOneRead", CrAloneBeyondOneRead(),
                  {{"Vorne.url", Shortcut("http://a/")}, {"Hinten.url", Shortcut("http://b/")}}},
-        // Up to 2083 characters; control characters left out (a line end
-        // would begin a line of its own in the file); no Firefox queries.
+        // Up to 2083 characters (UTF-16 units), their bytes as they are;
+        // control characters left out (a line end would begin a line of its
+        // own in the file); no Firefox queries.
         FileCase{"UrlLengthAndControlCharacters",
                  ExportFile({BookmarkLine(kLongest, "Passt"), BookmarkLine(kLongest + "y", "Zu lang"),
+                             BookmarkLine(kLongestCyrillic, "Kyrillisch"), BookmarkLine(kTooLongInUtf16, "Zu lang 2"),
                              BookmarkLine("", "Leer"), BookmarkLine("http://c/&#13;&#10;IconFile=x", "Zeilen"),
                              BookmarkLine("http://d/&#13;x" + std::string(1, '\0') + "y&#1;z&#127;", "Steuerzeichen"),
                              BookmarkLine("&#10;&#13;&#1;", "Nur Steuerzeichen"),
                              BookmarkLine("PLACE:sort=8&amp;maxResults=10", "Meistbesucht")}),
-                 {{"Passt.url", Shortcut(kLongest)}, {"Zeilen.url", Shortcut("http://c/IconFile=x")},
+                 {{"Passt.url", Shortcut(kLongest)}, {"Kyrillisch.url", Shortcut(kLongestCyrillic)},
+                  {"Zeilen.url", Shortcut("http://c/IconFile=x")},
                   {"Steuerzeichen.url", Shortcut("http://d/xyz")}}},
         // Named after the URL when the title gives no name.
         FileCase{"TitleGivesNoName",
