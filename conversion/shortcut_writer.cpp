@@ -4,6 +4,7 @@
 
 #include "conversion/bookmark_entry.h"
 #include "platform/common/unicode.h"
+#include "platform/common/windows_path.h"
 
 namespace merkwandel::conversion {
 namespace {
@@ -39,6 +40,12 @@ const std::string& ShortcutWriter::TargetFolder() {
       folder_.push_back('\\');
       root_.SetText(app::Field::tFavoriten, folder_);
     }
+    std::size_t length = winpath::PathLength(folder_);
+    if (const auto parsed = winpath::Parse(folder_)) {
+      const std::size_t separator = parsed->components.empty() ? 0 : 1;
+      length = std::max(length, winpath::PathLength(winpath::Format(*parsed)) + separator);
+    }
+    room_ = length < winpath::kMaxPath ? winpath::kMaxPath - length : 0;
   }
   return folder_;
 }
@@ -46,6 +53,15 @@ const std::string& ShortcutWriter::TargetFolder() {
 bool ShortcutWriter::WriteEntry(std::string_view entry) {
   const EntryParts parts = ReadEntry(entry);
   return WriteBookmark(parts.url, DecodeTitle(parts.title));
+}
+
+std::string ShortcutWriter::Numbered(const std::string& name, std::uint64_t number) const {
+  const std::string suffix = " (" + std::to_string(number) + ")";
+  const std::size_t fixed = suffix.size() + 4;  // and ".url"
+  if (winpath::PathLength(name) + fixed <= room_ || fixed >= room_) return name + suffix;
+  std::string cut = name.substr(0, unicode::Utf16Prefix(name, room_ - fixed));
+  cut.erase(cut.find_last_not_of(' ') + 1);
+  return (cut.empty() ? name : cut) + suffix;
 }
 
 std::string ShortcutWriter::FreeName(const std::string& name, const std::string& url) {
@@ -58,7 +74,7 @@ std::string ShortcutWriter::FreeName(const std::string& name, const std::string&
   // for that URL, so that the search does not begin at 2 again.
   std::uint64_t& number = nextNumber_.try_emplace(key, 2).first->second;
   for (;; ++number) {
-    std::string numbered = name + " (" + std::to_string(number) + ")";
+    std::string numbered = Numbered(name, number);
     const auto other = urlOfName_.find(digest_(unicode::UpperCaseKey(numbered)));
     if (other == urlOfName_.end()) return numbered;  // taken once written
     const std::string& found = numberedName_.try_emplace({key, other->second}, std::move(numbered)).first->second;

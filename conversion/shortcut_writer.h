@@ -10,6 +10,15 @@
 // compared as Windows compares them, without regard to letter case). A file
 // that this run did not write is replaced, so that converting the same file
 // again into the same folder gives the same files.
+//
+// A numbered name whose path would be longer than MAX_PATH allows (259
+// UTF-16 units, by the target folder's text and by the path it stands for,
+// whichever is longer) is cut before its number: to the longest start of
+// "Name" of whole characters that leaves room for the number and ".url",
+// without blanks at its end. Where not even one character is left, the
+// name stays uncut (and its file can't be written). A cut name ends in its
+// number, so it is never a device name; it counts as the name it is, so it
+// takes no name of another bookmark of the run.
 #pragma once
 
 #include <cstdint>
@@ -62,6 +71,8 @@ class ShortcutWriter {
   const std::string& TargetFolder();
   // The name for `name` (not empty) and `url` by the rule above.
   std::string FreeName(const std::string& name, const std::string& url);
+  // "Name (number)", cut by the rule above.
+  std::string Numbered(const std::string& name, std::uint64_t number) const;
 
   app::Root& root_;
   // Names (their unicode::UpperCaseKey) and URLs are kept as 64-bit digests
@@ -72,6 +83,8 @@ class ShortcutWriter {
   // with one digest, far rarer still, would share a file.
   KeyedDigest digest_;
   std::string folder_;
+  // The UTF-16 units a file's name, ".url" included, may take in the folder.
+  std::size_t room_ = 0;
   // The names this run wrote, each with its URL.
   std::unordered_map<std::uint64_t, std::uint64_t> urlOfName_;
   // For a name taken by another URL: the first number not yet looked at,
