@@ -261,6 +261,15 @@ INSTANTIATE_TEST_SUITE_P(
               f.LimitMemory(112 << 20);  // growing the entry never takes twice its memory
             },
             {I(2)}, {{"Eins.url", "*"}, {"Zwei.url", "*"}}},
+        // The text of a string beside "roots" (as sync_metadata) is passed
+        // over unread, UTF-8 or not.
+        Row{"ChromiumFileWithLongTextBesideRootsInOneMegabyteOfMemory",
+            [](auto& f) {
+              f.WriteSource(R"({"roots":{"other":{"children":[{"name":"Eins","type":"url","url":"http://a/"}],)"
+                            R"("type":"folder"}},"neu":")" + std::string(8 << 20, 'Q') + "\xFF\"}");
+              f.LimitMemory(1 << 20);
+            },
+            {I(1)}, {{"Eins.url", "*"}}},
         Row{"MemoryRunsOut",
             [](auto& f) {
               f.WriteSource(TwoBookmarks(WithFavicon(2 << 20)));
