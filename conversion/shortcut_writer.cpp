@@ -4,6 +4,7 @@
 
 #include "conversion/bookmark_entry.h"
 #include "platform/common/unicode.h"
+#include "platform/common/windows_path.h"
 
 namespace merkwandel::conversion {
 namespace {
@@ -29,16 +30,6 @@ std::string_view WithoutScheme(std::string_view url) {
   return scheme ? url.substr(end + 3) : url;
 }
 
-// FNV-1a over `text`, going on from `digest`: the digest of a + b is that
-// of b going on from the digest of a.
-std::uint64_t Digest(std::string_view text, std::uint64_t digest = 14695981039346656037u) {
-  for (const char c : text) {
-    digest ^= static_cast<unsigned char>(c);
-    digest *= 1099511628211u;
-  }
-  return digest;
-}
-
 }  // namespace
 
 const std::string& ShortcutWriter::TargetFolder() {
@@ -49,6 +40,12 @@ const std::string& ShortcutWriter::TargetFolder() {
       folder_.push_back('\\');
       root_.SetText(app::Field::tFavoriten, folder_);
     }
+    std::size_t length = winpath::PathLength(folder_);
+    if (const auto parsed = winpath::Parse(folder_)) {
+      const std::size_t separator = parsed->components.empty() ? 0 : 1;
+      length = std::max(length, winpath::PathLength(winpath::Format(*parsed)) + separator);
+    }
+    room_ = length < winpath::kMaxPath ? winpath::kMaxPath - length : 0;
   }
   return folder_;
 }
@@ -58,24 +55,32 @@ bool ShortcutWriter::WriteEntry(std::string_view entry) {
   return WriteBookmark(parts.url, DecodeTitle(parts.title));
 }
 
+std::string ShortcutWriter::Numbered(const std::string& name, std::uint64_t number) const {
+  const std::string suffix = " (" + std::to_string(number) + ")";
+  const std::size_t fixed = suffix.size() + 4;  // and ".url"
+  if (winpath::PathLength(name) + fixed <= room_ || fixed >= room_) return name + suffix;
+  std::string cut = name.substr(0, unicode::Utf16Prefix(name, room_ - fixed));
+  cut.erase(cut.find_last_not_of(' ') + 1);
+  return (cut.empty() ? name : cut) + suffix;
+}
+
 std::string ShortcutWriter::FreeName(const std::string& name, const std::string& url) {
-  const std::uint64_t key = Digest(unicode::UpperCaseKey(name));
-  const std::uint64_t link = Digest(url);
+  const std::uint64_t key = digest_(unicode::UpperCaseKey(name));
+  const std::uint64_t link = digest_(url);
   const auto taken = urlOfName_.find(key);
   if (taken == urlOfName_.end() || taken->second == link) return name;
   if (const auto found = numberedName_.find({key, link}); found != numberedName_.end()) return found->second;
   // Every number below `number` names a file of another URL, each noted
-  // for that URL, so that the search does not begin at 2 again. A name's
-  // key with " (N)" behind it is the key of the name with " (N)" behind it.
+  // for that URL, so that the search does not begin at 2 again.
   std::uint64_t& number = nextNumber_.try_emplace(key, 2).first->second;
   for (;; ++number) {
-    const std::string suffix = " (" + std::to_string(number) + ")";
-    const auto other = urlOfName_.find(Digest(suffix, key));
-    if (other == urlOfName_.end()) return name + suffix;  // taken once written
-    const std::string& numbered = numberedName_.try_emplace({key, other->second}, name + suffix).first->second;
+    std::string numbered = Numbered(name, number);
+    const auto other = urlOfName_.find(digest_(unicode::UpperCaseKey(numbered)));
+    if (other == urlOfName_.end()) return numbered;  // taken once written
+    const std::string& found = numberedName_.try_emplace({key, other->second}, std::move(numbered)).first->second;
     if (other->second == link) {
       ++number;
-      return numbered;
+      return found;
     }
   }
 }
@@ -84,13 +89,17 @@ bool ShortcutWriter::WriteBookmark(std::string_view url, std::string_view title)
   const std::string& folder = TargetFolder();
   std::string link(url);
   std::erase_if(link, [](char c) { return static_cast<unsigned char>(c) < 0x20 || c == 0x7F; });
-  if (link.empty() || link.size() > kMaxUrlLength || IsSavedQuery(link)) return false;
+  // Never fewer bytes than UTF-16 units.
+  if (link.empty() || (link.size() > kMaxUrlLength && unicode::Utf16Length(link) > kMaxUrlLength) ||
+      IsSavedQuery(link)) {
+    return false;
+  }
   std::string name = ShortcutName(title);
   if (name.empty()) name = ShortcutName(WithoutScheme(link));
   if (name.empty()) return false;
   name = FreeName(name, link);
   if (!root_.Platform().Files().WriteWholeFile(folder + name + ".url", ShortcutContent(link))) return false;
-  urlOfName_.insert_or_assign(Digest(unicode::UpperCaseKey(name)), Digest(link));
+  urlOfName_.insert_or_assign(digest_(unicode::UpperCaseKey(name)), digest_(link));
   return true;
 }
 

@@ -10,6 +10,15 @@
 // compared as Windows compares them, without regard to letter case). A file
 // that this run did not write is replaced, so that converting the same file
 // again into the same folder gives the same files.
+//
+// A numbered name whose path would be longer than MAX_PATH allows (259
+// UTF-16 units, by the target folder's text and by the path it stands for,
+// whichever is longer) is cut before its number: to the longest start of
+// "Name" of whole characters that leaves room for the number and ".url",
+// without blanks at its end. Where not even one character is left, the
+// name stays uncut (and its file can't be written). A cut name ends in its
+// number, so it is never a device name; it counts as the name it is, so it
+// takes no name of another bookmark of the run.
 #pragma once
 
 #include <cstdint>
@@ -20,6 +29,7 @@
 #include <utility>
 
 #include "app/root.h"
+#include "conversion/keyed_digest.h"
 
 namespace merkwandel::conversion {
 
@@ -32,7 +42,7 @@ enum class ReadOutcome {
 
 class ShortcutWriter {
  public:
-  explicit ShortcutWriter(app::Root& root) : root_(root) {}
+  explicit ShortcutWriter(app::Root& root) : root_(root), digest_(root.Platform().Ui()) {}
 
   // Called at every line end of an HTML file: the target folder's text gets
   // its "\" at the first one, also when no bookmark follows.
@@ -50,9 +60,9 @@ class ShortcutWriter {
   // The URL loses every character below U+0020 and DEL (a line end would
   // begin a line of its own in the file; browsers leave them out of links
   // too). No file for a URL that is then empty, longer than 2083 characters
-  // or one of Firefox's saved queries ("place:"), which no other program
-  // opens. A title that gives no name is named after the URL without its
-  // "scheme://".
+  // (UTF-16 units, as Windows counts them) or one of Firefox's saved
+  // queries ("place:"), which no other program opens. A title that gives no
+  // name is named after the URL without its "scheme://".
   bool WriteBookmark(std::string_view url, std::string_view title);
 
  private:
@@ -61,15 +71,21 @@ class ShortcutWriter {
   const std::string& TargetFolder();
   // The name for `name` (not empty) and `url` by the rule above.
   std::string FreeName(const std::string& name, const std::string& url);
+  // "Name (number)", cut by the rule above.
+  std::string Numbered(const std::string& name, std::uint64_t number) const;
 
   app::Root& root_;
+  // Names (their unicode::UpperCaseKey) and URLs are kept as 64-bit digests
+  // under a key drawn for the run, so that a run of 100,000 bookmarks keeps
+  // a few megabytes, not the texts, and no file can make two of its URLs
+  // count as one. Two names of one digest (about once in three billion
+  // runs of 100,000 bookmarks) cost a needless number; two URLs of one name
+  // with one digest, far rarer still, would share a file.
+  KeyedDigest digest_;
   std::string folder_;
-  // The names this run wrote with their URLs, each as a 64-bit digest of
-  // its text (of the name's key, unicode::UpperCaseKey), so that a run of
-  // 100,000 bookmarks keeps a few megabytes, not the texts. Two names of
-  // one digest (about once in three billion runs of 100,000 bookmarks)
-  // cost a needless number; two URLs of one name with one digest, far rarer
-  // still, would share a file.
+  // The UTF-16 units a file's name, ".url" included, may take in the folder.
+  std::size_t room_ = 0;
+  // The names this run wrote, each with its URL.
   std::unordered_map<std::uint64_t, std::uint64_t> urlOfName_;
   // For a name taken by another URL: the first number not yet looked at,
   // and the name already found for a URL, by the name's and the URL's digests.

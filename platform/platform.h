@@ -151,6 +151,11 @@ class UserInterface {
   // starts again at 0 at midnight.
   virtual double SecondsSinceMidnight() = 0;
 
+  // Fills `bytes` with `count` bytes from the system's random source
+  // (Windows: RtlGenRandom; POSIX: getrandom), which nobody can foresee.
+  // False when that source fails.
+  virtual bool RandomBytes(void* bytes, std::size_t count) = 0;
+
   // The Windows folder (GetWindowsDirectory), without a trailing "\"; empty
   // when it can't be read.
   virtual std::string WindowsFolder() = 0;

@@ -81,6 +81,8 @@ struct Row {
 const std::map<std::string, std::string> kNoFolder = {{"<no folder>", ""}};
 
 std::string W(const std::string& t) { return "w:" + t; }
+std::string Shortcut(const std::string& url) { return "[InternetShortcut]\r\nURL=" + url + "\r\n"; }
+const std::string kL43(43, 'L');
 std::string E(const std::string& t) { return "e:" + t; }
 std::string I(std::size_t n) {
   return "i:Es wurden " + std::to_string(n) + " Favoriten aus der Firefox Lesezeichendatei exportiert.    ";
@@ -194,7 +196,7 @@ INSTANTIATE_TEST_SUITE_P(
                 return !std::exchange(refused, true);  // the run's own open, not the copy's
               };
             },
-            {I(1)}, {{"Eins.url", "[InternetShortcut]\r\nURL=http://a.example/\r\n"}}},
+            {I(1)}, {{"Eins.url", Shortcut("http://a.example/")}}},
         // Firefox moves its "-wal" into the file and writes on, each time a copy is made.
         Row{"DatabaseTornOnEveryCopy",
             [](auto& f) {
@@ -259,6 +261,15 @@ INSTANTIATE_TEST_SUITE_P(
               f.LimitMemory(112 << 20);  // growing the entry never takes twice its memory
             },
             {I(2)}, {{"Eins.url", "*"}, {"Zwei.url", "*"}}},
+        // The text of a string beside "roots" (as sync_metadata) is passed
+        // over unread, UTF-8 or not.
+        Row{"ChromiumFileWithLongTextBesideRootsInOneMegabyteOfMemory",
+            [](auto& f) {
+              f.WriteSource(R"({"roots":{"other":{"children":[{"name":"Eins","type":"url","url":"http://a/"}],)"
+                            R"("type":"folder"}},"neu":")" + std::string(8 << 20, 'Q') + "\xFF\"}");
+              f.LimitMemory(1 << 20);
+            },
+            {I(1)}, {{"Eins.url", "*"}}},
         Row{"MemoryRunsOut",
             [](auto& f) {
               f.WriteSource(TwoBookmarks(WithFavicon(2 << 20)));
@@ -272,7 +283,7 @@ INSTANTIATE_TEST_SUITE_P(
                 return std::optional<std::size_t>(BookmarkLine("http://a/", "Vorher").size() + 1);
               };
             },
-            {I(1)}, {{"Vorher.url", "[InternetShortcut]\r\nURL=http://a/\r\n"}}},
+            {I(1)}, {{"Vorher.url", Shortcut("http://a/")}}},
         Row{"DeletedWhileRead",
             [](auto& f) {
               f.ui_.onPump = [&f] {
@@ -336,6 +347,19 @@ INSTANTIATE_TEST_SUITE_P(
               };
             },
             {I(2)}, {{"Eins.url", "alt"}, {"Zwei.url", "*"}}},
+        // Room for "Name.url" within MAX_PATH, not for "Name (2).url": the
+        // numbered names cut between characters, no blank at their end,
+        // and not onto a name taken.
+        Row{"NumberedNamesCutToMaxPath",
+            [](auto& f) {
+              f.Target("C:\\Favoriten\\" + std::string(192, 'x'));  // 206 characters with its "\"
+              const std::string title = kL43 + " 😀xyz";                 // 48 characters, 49 units
+              f.WriteSource(ExportFile({BookmarkLine("http://0/", kL43 + " (2)"), BookmarkLine("http://1/", title),
+                                        BookmarkLine("http://2/", title), BookmarkLine("http://3/", title)}));
+            },
+            {I(4)},
+            {{kL43 + " (2).url", Shortcut("http://0/")}, {kL43 + " 😀xyz.url", Shortcut("http://1/")},
+             {kL43 + " (3).url", Shortcut("http://2/")}, {kL43 + " (4).url", Shortcut("http://3/")}}},
         Row{"DiskFullPartWay",
             [](auto& f) {
               f.files_.writeFault = [](const std::string& path) {
@@ -366,8 +390,8 @@ INSTANTIATE_TEST_SUITE_P(
                                         BookmarkLine("http://neu/", "ТВІТТЕР| ВСЕ")}));
             },
             {I(3)},
-            {{"Твіттер Все.url", "[InternetShortcut]\r\nURL=http://alt/\r\n"},
-             {"ТВІТТЕР ВСЕ (2).url", "[InternetShortcut]\r\nURL=http://neu/\r\n"}, {"x.url", "*"}}}),
+            {{"Твіттер Все.url", Shortcut("http://alt/")},
+             {"ТВІТТЕР ВСЕ (2).url", Shortcut("http://neu/")}, {"x.url", "*"}}}),
     [](const auto& param) { return std::string(param.param.name); });
 
 }  // namespace

@@ -137,14 +137,14 @@ INSTANTIATE_TEST_SUITE_P(
                  kNoChildren, kNoChildren, R"(,"trash":)" + Folder("Papierkorb", {Link("Weg", "https://weg/")})),
             std::nullopt, {"Eins.url https://eins.example/"}},
         // Per root, the local bookmarks and then the account's, whichever
-        // file was chosen.
+        // file was chosen, in any letter case.
         Row{"AccountBookmarksBeside",
             File(Folder("", {Link("Leiste lokal", "https://l1/")}), Folder("", {Link("Weitere lokal", "https://l2/")}),
                  kNoChildren),
             File(Folder("", {Link("Leiste Konto", "https://k1/")}), Folder("", {Link("Weitere Konto", "https://k2/")}),
                  Folder("", {Link("Mobil Konto", "https://k3/")})),
             {"Leiste lokal.url https://l1/", "Leiste Konto.url https://k1/", "Weitere lokal.url https://l2/",
-             "Weitere Konto.url https://k2/", "Mobil Konto.url https://k3/"}},
+             "Weitere Konto.url https://k2/", "Mobil Konto.url https://k3/"}, "bOOKMARKS"},
         Row{"AccountBookmarksChosen", File(Folder("", {Link("Lokal", "https://l/")}), kNoChildren, kNoChildren),
             File(Folder("", {Link("Konto", "https://k/")}), kNoChildren, kNoChildren),
             {"Lokal.url https://l/", "Konto.url https://k/"}, "ACCOUNTBOOKMARKS"},

@@ -62,19 +62,34 @@ TEST_F(PlacesRunTest, GivesTheShortcutsOfFirefoxsExportAndLeavesTheProfileAsItWa
   EXPECT_TRUE(HostNames(Host("Temp: .")).empty());
 }
 
-TEST_F(PlacesRunTest, AWalStartedAnewWhileCopyingIsCopiedAgain) {
+struct WriteCase {
+  const char* name;
+  const char* journal;  // Firefox's journal mode
+  bool emptied;         // the "-wal" moved into the file before the run
+  const char* file;     // Firefox writes before this file is opened for the `opening`-th time
+  int opening;
+  friend void PrintTo(const WriteCase& c, std::ostream* os) { *os << c.name; }
+};
+
+class PlacesWriteTest : public PlacesRunTest, public ::testing::WithParamInterface<WriteCase> {};
+
+// While the copy is made, Firefox adds a bookmark and moves its "-wal"
+// into the file: the copy is made again, with the new bookmark.
+TEST_P(PlacesWriteTest, ACopyMadeWhileFirefoxWritesIsMadeAgain) {
+  const WriteCase& c = GetParam();
   MakeHostFolder(Host("Profil"));
   const Database firefox = OpenForWriting(Host("Profil/places.sqlite"));
-  Execute(firefox.get(), std::string("PRAGMA journal_mode = WAL; PRAGMA wal_autocheckpoint = 0;") + kPlacesSchema +
-                             kPlacesRoots + kPlacesTree);
-  // Between the copy of the file and that of its "-wal", Firefox moves the
-  // "-wal" into the file and starts it anew with a further bookmark.
-  int walOpened = 0;
+  Execute(firefox.get(), "PRAGMA journal_mode = " + std::string(c.journal) + "; PRAGMA wal_autocheckpoint = 0;" +
+                             kPlacesSchema + kPlacesRoots + kPlacesTree +
+                             (c.emptied ? "PRAGMA wal_checkpoint(TRUNCATE);" : ""));
+  int opened = 0;
   files_.openFault = [&](const std::string& hostPath) {
-    if (hostPath == Host("Profil/places.sqlite-wal") && ++walOpened == 2) {
+    const std::string folder = hostPath.starts_with(Host("Profil/")) ? "Profil/" : "Kopie/";
+    if (folder + hostPath.substr(hostPath.rfind('/') + 1) == c.file && ++opened == c.opening) {
       Execute(firefox.get(),
-              "PRAGMA wal_checkpoint(TRUNCATE); INSERT INTO moz_places (id, url) VALUES (12, 'https://neu.example/');"
-              "INSERT INTO moz_bookmarks (id, type, fk, parent, position, title) VALUES (51, 1, 12, 3, 2, 'Neu');");
+              "INSERT INTO moz_places (id, url) VALUES (12, 'https://neu.example/');"
+              "INSERT INTO moz_bookmarks (id, type, fk, parent, position, title) VALUES (51, 1, 12, 3, 2, 'Neu');"
+              "PRAGMA wal_checkpoint(TRUNCATE);");
     }
     return false;
   };
@@ -83,6 +98,14 @@ TEST_F(PlacesRunTest, AWalStartedAnewWhileCopyingIsCopiedAgain) {
   EXPECT_EQ(TargetFiles().at("Neu.url"), "[InternetShortcut]\r\nURL=https://neu.example/\r\n");
   EXPECT_EQ(ui_.messages.back().text, "Es wurden 11 Favoriten aus der Firefox Lesezeichendatei exportiert.    ");
 }
+
+INSTANTIATE_TEST_SUITE_P(
+    Writes, PlacesWriteTest,
+    ::testing::Values(WriteCase{"WalStartedAnewBeforeItsCopy", "WAL", false, "Profil/places.sqlite-wal", 2},
+                      WriteCase{"WalStartedAnewAfterItsCopy", "WAL", false, "Kopie/places.sqlite-wal", 1},
+                      WriteCase{"FileChangedWithAnEmptyWal", "WAL", true, "Kopie/places.sqlite", 1},
+                      WriteCase{"FileChangedWithoutWal", "DELETE", false, "Kopie/places.sqlite", 1}),
+    [](const auto& param) { return std::string(param.param.name); });
 
 }  // namespace
 }  // namespace merkwandel::testing

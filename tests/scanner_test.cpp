@@ -49,8 +49,18 @@ std::string CrAloneBeyondOneRead() {
   return ExportFile(entries, "\r");
 }
 
+std::string Times(std::size_t n, const std::string& text) {
+  std::string all;
+  while (n-- > 0) all += text;
+  return all;
+}
 const std::string kLongest = "http://a/" + std::string(2083 - 9, 'x');
+// 2083 UTF-16 units in 4157 bytes; 2084 units in 1047 characters.
+const std::string kLongestCyrillic = "http://a/" + Times(2074, "ж");
+const std::string kTooLongInUtf16 = "http://a/" + Times(1037, "😀") + "x";
 const std::string kL49(49, 'L');
+// Two URLs of one 64-bit FNV-1a digest, which a file's author can make.
+const std::string kSameFnv1 = "https://example.org/57c68bb74a581fc5", kSameFnv2 = "https://example.org/981cbcd7c705043d";
 
 INSTANTIATE_TEST_SUITE_P(
     Files, BookmarkFileTest,
@@ -72,15 +82,18 @@ INSTANTIATE_TEST_SUITE_P(
                  {{"Mit Symbol.url", Shortcut("http://icon/")}, {"Zeile 40000.url", Shortcut("http://late/")}}},
         FileCase{"CrAloneBeyondOneRead", CrAloneBeyondOneRead(),
                  {{"Vorne.url", Shortcut("http://a/")}, {"Hinten.url", Shortcut("http://b/")}}},
-        // Up to 2083 characters; control characters left out (a line end
-        // would begin a line of its own in the file); no Firefox queries.
+        // Up to 2083 characters (UTF-16 units), their bytes as they are;
+        // control characters left out (a line end would begin a line of its
+        // own in the file); no Firefox queries.
         FileCase{"UrlLengthAndControlCharacters",
                  ExportFile({BookmarkLine(kLongest, "Passt"), BookmarkLine(kLongest + "y", "Zu lang"),
+                             BookmarkLine(kLongestCyrillic, "Kyrillisch"), BookmarkLine(kTooLongInUtf16, "Zu lang 2"),
                              BookmarkLine("", "Leer"), BookmarkLine("http://c/&#13;&#10;IconFile=x", "Zeilen"),
                              BookmarkLine("http://d/&#13;x" + std::string(1, '\0') + "y&#1;z&#127;", "Steuerzeichen"),
                              BookmarkLine("&#10;&#13;&#1;", "Nur Steuerzeichen"),
                              BookmarkLine("PLACE:sort=8&amp;maxResults=10", "Meistbesucht")}),
-                 {{"Passt.url", Shortcut(kLongest)}, {"Zeilen.url", Shortcut("http://c/IconFile=x")},
+                 {{"Passt.url", Shortcut(kLongest)}, {"Kyrillisch.url", Shortcut(kLongestCyrillic)},
+                  {"Zeilen.url", Shortcut("http://c/IconFile=x")},
                   {"Steuerzeichen.url", Shortcut("http://d/xyz")}}},
         // Named after the URL when the title gives no name.
         FileCase{"TitleGivesNoName",
@@ -95,11 +108,13 @@ INSTANTIATE_TEST_SUITE_P(
                              BookmarkLine("http://b/", "home"), BookmarkLine("http://a/", "Home"),
                              BookmarkLine("http://x/", "HOME"), BookmarkLine("http://c/", "Home"),
                              BookmarkLine("http://g/", "Αθήνα"), BookmarkLine("http://h/", "ΑΘΉΝΑ"),
-                             BookmarkLine("http://1/", kL49 + " 1"), BookmarkLine("http://2/", kL49 + " 2")}),
+                             BookmarkLine("http://1/", kL49 + " 1"), BookmarkLine("http://2/", kL49 + " 2"),
+                             BookmarkLine(kSameFnv1, "FNV"), BookmarkLine(kSameFnv2, "FNV")}),
                  {{"Home (2).url", Shortcut("http://x/")}, {"Home.url", Shortcut("http://a/")},
                   {"home (3).url", Shortcut("http://b/")}, {"Home (4).url", Shortcut("http://c/")},
                   {"Αθήνα.url", Shortcut("http://g/")}, {"ΑΘΉΝΑ (2).url", Shortcut("http://h/")},
-                  {kL49 + ".url", Shortcut("http://1/")}, {kL49 + " (2).url", Shortcut("http://2/")}}},
+                  {kL49 + ".url", Shortcut("http://1/")}, {kL49 + " (2).url", Shortcut("http://2/")},
+                  {"FNV.url", Shortcut(kSameFnv1)}, {"FNV (2).url", Shortcut(kSameFnv2)}}},
         // Titles: references decoded, characters a name can't hold left out,
         // any script kept, a file saved in the ANSI code page read as such.
         FileCase{"GermanTitle", ExportFile({BookmarkLine("http://a/", "Größe &amp; Ärger")}),

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <cstdint>
+#include <utility>
 
 namespace merkwandel::unicode {
 namespace {
@@ -143,21 +144,31 @@ std::string FromUtf16(std::u16string_view utf16) {
   return out;
 }
 
-std::size_t Utf16Length(std::string_view utf8) {
+namespace {
+// Walks `utf8` a character at a time while the UTF-16 units walked stay
+// within `limit`: the bytes and the units walked.
+std::pair<std::size_t, std::size_t> WalkUtf16(std::string_view utf8, std::size_t limit) {
   std::size_t units = 0;
   std::size_t i = 0;
   while (i < utf8.size()) {
-    if (IsAscii(utf8[i])) {  // one unit each, the usual case
-      ++units;
-      ++i;
-      continue;
+    std::size_t length = 1, width = 1;  // ASCII, the usual case, and a byte that is not UTF-8
+    if (!IsAscii(utf8[i])) {
+      if (const auto sequence = DecodeUtf8(utf8.substr(i))) {
+        length = sequence->length;
+        width = sequence->codePoint >= 0x10000 ? 2 : 1;
+      }
     }
-    const auto sequence = DecodeUtf8(utf8.substr(i));
-    units += sequence && sequence->codePoint >= 0x10000 ? 2 : 1;
-    i += sequence ? sequence->length : 1;
+    if (units + width > limit) break;
+    units += width;
+    i += length;
   }
-  return units;
+  return {i, units};
 }
+}  // namespace
+
+std::size_t Utf16Length(std::string_view utf8) { return WalkUtf16(utf8, utf8.size()).second; }
+
+std::size_t Utf16Prefix(std::string_view utf8, std::size_t units) { return WalkUtf16(utf8, units).first; }
 
 char32_t ToUpper(char32_t c) {
   if (c < 0x80) return c >= 'a' && c <= 'z' ? c - 0x20 : c;

@@ -40,6 +40,9 @@ std::string FromUtf16(std::u16string_view utf16);
 // How many UTF-16 code units ToUtf16 gives: the length Windows measures
 // paths in (MAX_PATH).
 std::size_t Utf16Length(std::string_view utf8);
+// The bytes of the longest start of `utf8` that ends between two
+// characters and takes at most `units` UTF-16 code units.
+std::size_t Utf16Prefix(std::string_view utf8, std::size_t units);
 
 // The upper case of a character as Windows file systems compare names: the
 // simple upper case of a character of the Basic Multilingual Plane, where it

@@ -1,6 +1,9 @@
 #include "platform/host/host_platform.h"
 
+#include <sys/random.h>
+
 #include <algorithm>
+#include <cerrno>
 #include <cmath>
 #include <ctime>
 #include <thread>
@@ -56,6 +59,15 @@ double HostUserInterface::SecondsSinceMidnight() {
   ::localtime_r(&now.tv_sec, &local);
   return local.tm_hour * 3600.0 + local.tm_min * 60.0 + local.tm_sec +
          static_cast<double>(now.tv_nsec) / 1e9;
+}
+
+bool HostUserInterface::RandomBytes(void* bytes, std::size_t count) {
+  for (std::size_t done = 0; done < count;) {
+    const ssize_t got = ::getrandom(static_cast<char*>(bytes) + done, count - done, 0);
+    if (got < 0 && errno != EINTR) return false;
+    if (got > 0) done += static_cast<std::size_t>(got);
+  }
+  return true;
 }
 
 bool HostUserInterface::StartProcess(const std::string& program, const std::string& commandLine) {

@@ -67,6 +67,7 @@ class HostUserInterface final : public UserInterface {
   bool PumpEvents() override;
   void WaitForEvent(double seconds) override;
   double SecondsSinceMidnight() override;
+  bool RandomBytes(void* bytes, std::size_t count) override;
   std::string WindowsFolder() override { return windowsFolder; }
   bool StartProcess(const std::string& program, const std::string& commandLine) override;
 

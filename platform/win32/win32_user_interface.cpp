@@ -1,7 +1,10 @@
 #include "platform/win32/win32_user_interface.h"
 
 #include <windows.h>
+// After <windows.h>, which it needs.
+#include <ntsecapi.h>
 
+#include <algorithm>
 #include <cmath>
 #include <vector>
 
@@ -80,6 +83,17 @@ double Win32UserInterface::SecondsSinceMidnight() {
   SYSTEMTIME now{};
   GetLocalTime(&now);
   return now.wHour * 3600.0 + now.wMinute * 60.0 + now.wSecond + now.wMilliseconds / 1000.0;
+}
+
+bool Win32UserInterface::RandomBytes(void* bytes, std::size_t count) {
+  // advapi32's SystemFunction036, there since Windows XP; a ULONG at a time.
+  for (auto* at = static_cast<unsigned char*>(bytes); count > 0;) {
+    const auto chunk = static_cast<ULONG>(std::min<std::size_t>(count, 1 << 20));
+    if (!RtlGenRandom(at, chunk)) return false;
+    at += chunk;
+    count -= chunk;
+  }
+  return true;
 }
 
 std::string Win32UserInterface::WindowsFolder() {

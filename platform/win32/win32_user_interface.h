@@ -1,5 +1,5 @@
-// Message boxes, the pointer, event pumping, the clock, the Windows folder
-// and process start on Windows, with the wide calls.
+// Message boxes, the pointer, event pumping, the clock, the random source,
+// the Windows folder and process start on Windows, with the wide calls.
 #pragma once
 
 #include "platform/platform.h"
@@ -16,6 +16,7 @@ class Win32UserInterface final : public UserInterface {
   bool PumpEvents() override;
   void WaitForEvent(double seconds) override;
   double SecondsSinceMidnight() override;
+  bool RandomBytes(void* bytes, std::size_t count) override;
   std::string WindowsFolder() override;
   // Only a full path ("C:\..." or "\\server\...") is started: Windows
   // would look for any other name in the current directory first.

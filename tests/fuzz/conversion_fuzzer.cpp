@@ -10,7 +10,7 @@
 //   and has at most 49 characters before ".url" (50 with a "_" in front of
 //   a device name, and a " (N)" of a name taken in the run behind them),
 //   and holds exactly the two lines "[InternetShortcut]" and "URL=" + a
-//   non-empty URL of at most 2083 characters without control characters
+//   non-empty URL of at most 2083 UTF-16 units without control characters
 //   nor "place:" at its start, each ended by CR LF;
 // - the report counts exactly the files in the target folder; only a file
 //   that begins as a SQLite database or (behind blanks and line ends) with
@@ -90,7 +90,7 @@ void CheckShortcut(const fs::path& file) {
   }
   const std::string url = content.substr(head.size(), content.size() - head.size() - 2);
   if (std::any_of(url.begin(), url.end(), [](char c) { return static_cast<unsigned char>(c) < 0x20 || c == 0x7F; }) ||
-      url.size() > 2083 || unicode::UpperCaseKey(url.substr(0, 6)) == "PLACE:") {
+      unicode::Utf16Length(url) > 2083 || unicode::UpperCaseKey(url.substr(0, 6)) == "PLACE:") {
     Fail("URL: " + name);
   }
 }

@@ -26,10 +26,11 @@
 //                                  dialog closes
 //   probe folder-browser [SECONDS] wait for the shell's folder browser, print
 //                                  its caption, its text and the selected folder
-//   probe folder-choose [PATH [SHOWN]]  select PATH in its tree (shown with a
+//   probe folder-choose [PATH [SHOWN]]  select PATH in its tree, opening it
+//                                  item by item (the last one shown with a
 //                                  text that holds SHOWN, by default the last
-//                                  part of PATH) and press OK, or without PATH
-//                                  press Cancel; succeed when it closes
+//                                  part of PATH), and press OK, or without
+//                                  PATH press Cancel; succeed when it closes
 //   probe front                    bring the main window to the front
 //   probe close                    close the main window (as its close button does)
 //   probe wait-gone [SECONDS]      wait until the main window is gone
@@ -82,7 +83,6 @@ constexpr int kFileTypeList = 0x470;            // cmb1: the file types
 constexpr int kBrowseTree = 0x3741;             // the folder browser's tree
 constexpr int kBrowseText = 0x3742;             // the text above it
 constexpr UINT kGetFolderPath = WM_USER + 102;  // CDM_GETFOLDERPATH, to a file dialog
-constexpr UINT kSetSelection = WM_USER + 103;   // BFFM_SETSELECTIONW, to the folder browser
 constexpr std::size_t kUnits = 1024;            // room for a text in another process
 
 std::string TextOf(HWND window) {
@@ -345,36 +345,67 @@ void PrintFileDialog(HWND dialog) {
               TextOf(GetDlgItem(dialog, kFileNameField)).c_str());
 }
 
-// The text of the item selected in the folder browser's tree.
-std::string SelectedFolder(HWND tree) {
+HTREEITEM NextItem(HWND tree, HTREEITEM item, WPARAM relation) {
+  return reinterpret_cast<HTREEITEM>(SendMessageW(tree, TVM_GETNEXTITEM, relation, reinterpret_cast<LPARAM>(item)));
+}
+
+// The text of an item of the folder browser's tree, as it shows it.
+std::string ItemText(HWND tree, HTREEITEM item) {
   TVITEMW data{};
   data.mask = TVIF_TEXT;
-  data.hItem = reinterpret_cast<HTREEITEM>(SendMessageW(tree, TVM_GETNEXTITEM, TVGN_CARET, 0));
+  data.hItem = item;
   data.cchTextMax = static_cast<int>(kUnits);
   const std::wstring blank(kUnits, L'\0');
   RemoteMemory text(tree, blank.data(), kUnits * 2);
   data.pszText = reinterpret_cast<LPWSTR>(text.At());
-  RemoteMemory item(tree, &data, sizeof data);
-  return data.hItem != nullptr && SendMessageW(tree, TVM_GETITEMW, 0, item.At()) ? text.Text() : "";
+  RemoteMemory remote(tree, &data, sizeof data);
+  return item != nullptr && SendMessageW(tree, TVM_GETITEMW, 0, remote.At()) ? text.Text() : "";
 }
 
-// Selects `path` in the folder browser as a user would by clicking through
-// the tree, waits until the tree shows an item whose text holds `shown` (by
-// default the path's last part) and presses OK.
+std::string SelectedFolder(HWND tree) { return ItemText(tree, NextItem(tree, nullptr, TVGN_CARET)); }
+
+// The first child of `parent` (the top level for null) whose text passes
+// `take`, once `parent` is opened as a click on its "+" opens it: the
+// shell fills it before the call returns.
+template <typename Take>
+HTREEITEM ChildWhere(HWND tree, HTREEITEM parent, Take take) {
+  if (parent != nullptr) SendMessageW(tree, TVM_EXPAND, TVE_EXPAND, reinterpret_cast<LPARAM>(parent));
+  HTREEITEM child = NextItem(tree, parent, parent != nullptr ? TVGN_CHILD : TVGN_ROOT);
+  while (child != nullptr && !take(ItemText(tree, child))) child = NextItem(tree, child, TVGN_NEXT);
+  return child;
+}
+
+// Selects `path` ("X:\" and folders) in the folder browser as a user does,
+// by opening the tree item by item by the texts it shows: the drive (on
+// the top level, or one or two below, as under Desktop and Computer),
+// then each folder by its name; checks that the selected item's text holds
+// `shown` (by default the path's last part) and presses OK. (Selecting by
+// path, BFFM_SETSELECTION, compares the items with the folders' time
+// stamps as they are then; once a folder on the way changed after the
+// tree read it, that fails for good.)
 int ChooseFolder(HWND dialog, const std::string& path, std::string shown) {
   if (shown.empty()) shown = path.substr(path.find_last_of('\\') + 1);
-  const std::wstring wide = Wide(path);
-  RemoteMemory remote(dialog, wide.c_str(), (wide.size() + 1) * 2);
-  std::string selected;
-  const bool found = Until(
-      [&] {
-        SendMessageW(dialog, kSetSelection, TRUE, remote.At());
-        Sleep(100);
-        return (selected = SelectedFolder(GetDlgItem(dialog, kBrowseTree))).find(shown) != std::string::npos;
-      },
-      10);
+  const HWND tree = GetDlgItem(dialog, kBrowseTree);
+  const std::string drive = "(" + path.substr(0, 2) + ")";
+  const auto holdsDrive = [&](const std::string& text) { return text.find(drive) != std::string::npos; };
+  HTREEITEM item = ChildWhere(tree, nullptr, holdsDrive);
+  for (HTREEITEM top = NextItem(tree, nullptr, TVGN_ROOT); item == nullptr && top != nullptr;
+       top = NextItem(tree, top, TVGN_NEXT)) {
+    item = ChildWhere(tree, top, holdsDrive);
+    for (HTREEITEM below = NextItem(tree, top, TVGN_CHILD); item == nullptr && below != nullptr;
+         below = NextItem(tree, below, TVGN_NEXT)) {
+      item = ChildWhere(tree, below, holdsDrive);
+    }
+  }
+  for (std::size_t at = 3; item != nullptr && at < path.size();) {
+    const std::string name = path.substr(at, path.find('\\', at) - at);
+    item = ChildWhere(tree, item, [&](const std::string& text) { return text == name; });
+    at += name.size() + 1;
+  }
+  const bool found = item != nullptr && SendMessageW(tree, TVM_SELECTITEM, TVGN_CARET, reinterpret_cast<LPARAM>(item));
+  const std::string selected = SelectedFolder(tree);
   std::printf("selected\t%s\n", selected.c_str());
-  return found && Press(dialog, IDOK) && Gone(dialog, 10) ? 0 : 1;
+  return found && selected.find(shown) != std::string::npos && Press(dialog, IDOK) && Gone(dialog, 10) ? 0 : 1;
 }
 
 std::vector<HWND> Explorers() {
@@ -468,8 +499,10 @@ int DialogCommand(const std::string& command, int argc, char** argv) {
     const double seconds = command == "folder-browser" ? Seconds(argc, argv, 2, 30) : 10;
     const HWND dialog = WaitForDialog(kBrowseTree, nullptr, seconds);
     if (dialog == nullptr) return 1;
-    Sleep(300);  // let it fill its tree
+    // The tree is filled before the dialog shows, and a message to it waits
+    // for the dialog's own loop.
     if (command == "folder-browser") {
+      Sleep(300);  // let it finish drawing, for a screenshot
       const HWND tree = GetDlgItem(dialog, kBrowseTree);
       std::printf("title\t%s\ntext\t%s\nselected\t%s\n", TextOf(dialog).c_str(),
                   TextOf(GetDlgItem(dialog, kBrowseText)).c_str(), SelectedFolder(tree).c_str());

@@ -132,6 +132,12 @@ TEST_F(Win32UserInterfaceTest, APumpAnswersFalseOnceTheWindowIsClosingOrTheProgr
   EXPECT_EQ(quit.wParam, 3u);
 }
 
+TEST_F(Win32UserInterfaceTest, RandomBytesAreNewEveryTime) {
+  std::uint64_t a[2] = {}, b[2] = {};
+  ASSERT_TRUE(ui_.RandomBytes(a, sizeof a) && ui_.RandomBytes(b, sizeof b));
+  EXPECT_TRUE(a[0] != b[0] && a[1] != b[1]);
+}
+
 TEST(Win32FileDialogTest, RefusesARecordLargerThanItKnows) {
   platform::FileDialogRecord record;
   record.structSize = 4096;
