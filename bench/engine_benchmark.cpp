@@ -39,6 +39,7 @@ class MemoryFile final : public platform::InputFile {
     at_ += n;
     return static_cast<std::ptrdiff_t>(n);
   }
+  std::optional<std::uint64_t> Size() override { return bytes_.size(); }
 
  private:
   std::string_view bytes_;

@@ -45,6 +45,7 @@ class ReadAgain final : public platform::InputFile {
     handedOut_ += count;
     return static_cast<std::ptrdiff_t>(count);
   }
+  std::optional<std::uint64_t> Size() override { return file_.Size(); }
 
  private:
   std::size_t FirstContent() const { return head_.find_first_not_of(" \t\r\n", head_.starts_with("\xEF\xBB\xBF") ? 3 : 0); }

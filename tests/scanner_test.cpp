@@ -155,6 +155,7 @@ class MemoryFile : public platform::InputFile {
     at_ += n;
     return static_cast<std::ptrdiff_t>(n);
   }
+  std::optional<std::uint64_t> Size() override { return bytes_.size(); }
 
  private:
   std::string bytes_;
