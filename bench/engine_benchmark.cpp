@@ -148,7 +148,8 @@ std::uint64_t ScanOnce(NullPlatform& platform, const std::string& file) {
   app::Root root(platform);
   root.SetText(app::Field::tFavoriten, "C:\\Favoriten");
   conversion::ShortcutWriter writer(root);
-  conversion::BookmarkScanner scanner(root, writer);
+  conversion::RunProgress progress(root);
+  conversion::BookmarkScanner scanner(root, writer, progress);
   MemoryFile input(file);
   scanner.ReadAll(input);
   return scanner.ShortcutsWritten();
@@ -233,7 +234,8 @@ void BM_ScanIntoTmpfs(benchmark::State& state) {
     app::Root root(platform);
     root.SetText(app::Field::tFavoriten, "C:\\");
     conversion::ShortcutWriter writer(root);
-    conversion::BookmarkScanner scanner(root, writer);
+    conversion::RunProgress progress(root);
+    conversion::BookmarkScanner scanner(root, writer, progress);
     MemoryFile input(file);
     state.ResumeTiming();
     scanner.ReadAll(input);

@@ -175,7 +175,8 @@ TEST_P(LineEndCountTest, CountsLineEndsPumpsAfterEachAndWritesTheBookmarks) {
   app::Root root(platform_);
   root.SetText(app::Field::tFavoriten, "C:\\");
   conversion::ShortcutWriter writer(root);
-  conversion::BookmarkScanner scanner(root, writer);
+  conversion::RunProgress progress(root);
+  conversion::BookmarkScanner scanner(root, writer, progress);
   MemoryFile file(GetParam().bytes);
   EXPECT_EQ(scanner.ReadAll(file), conversion::BookmarkScanner::Outcome::kEndOfFile);
   EXPECT_EQ(scanner.LineEnds(), GetParam().lineEnds) << GetParam().bytes;
