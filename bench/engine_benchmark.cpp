@@ -39,6 +39,7 @@ class MemoryFile final : public platform::InputFile {
     at_ += n;
     return static_cast<std::ptrdiff_t>(n);
   }
+  std::optional<std::uint64_t> Size() override { return bytes_.size(); }
 
  private:
   std::string_view bytes_;
@@ -147,7 +148,8 @@ std::uint64_t ScanOnce(NullPlatform& platform, const std::string& file) {
   app::Root root(platform);
   root.SetText(app::Field::tFavoriten, "C:\\Favoriten");
   conversion::ShortcutWriter writer(root);
-  conversion::BookmarkScanner scanner(root, writer);
+  conversion::RunProgress progress(root);
+  conversion::BookmarkScanner scanner(root, writer, progress);
   MemoryFile input(file);
   scanner.ReadAll(input);
   return scanner.ShortcutsWritten();
@@ -232,7 +234,8 @@ void BM_ScanIntoTmpfs(benchmark::State& state) {
     app::Root root(platform);
     root.SetText(app::Field::tFavoriten, "C:\\");
     conversion::ShortcutWriter writer(root);
-    conversion::BookmarkScanner scanner(root, writer);
+    conversion::RunProgress progress(root);
+    conversion::BookmarkScanner scanner(root, writer, progress);
     MemoryFile input(file);
     state.ResumeTiming();
     scanner.ReadAll(input);

@@ -47,8 +47,8 @@ std::size_t FindLineEnd(const char* data, std::size_t from, std::size_t size, st
 
 }  // namespace
 
-BookmarkScanner::BookmarkScanner(app::Root& root, ShortcutWriter& writer)
-    : root_(root), writer_(writer), buffer_(root.tTemp) {}
+BookmarkScanner::BookmarkScanner(app::Root& root, ShortcutWriter& writer, RunProgress& progress)
+    : root_(root), writer_(writer), progress_(progress), buffer_(root.tTemp) {}
 
 std::size_t BookmarkScanner::FindEndTag(std::string_view text) {
   // Every "<" from where the last search stopped: an end tag ends the
@@ -139,6 +139,7 @@ BookmarkScanner::Outcome BookmarkScanner::ReadAll(platform::InputFile& file) {
   lastStartTag_ = std::string_view::npos;
   lineHasCharacters_ = false;
   afterCarriageReturn_ = false;
+  progress_.Start(file.Size().value_or(0));
   try {
     return Read(file);
   } catch (const std::bad_alloc&) {
@@ -154,6 +155,7 @@ BookmarkScanner::Outcome BookmarkScanner::ReadAll(platform::InputFile& file) {
 BookmarkScanner::Outcome BookmarkScanner::Read(platform::InputFile& file) {
   std::vector<char> block(kBlockSize);
   Outcome outcome = Outcome::kEndOfFile;
+  std::uint64_t offset = 0;  // of the block in the file
 
   for (;;) {
     const std::ptrdiff_t read = file.Read(block.data(), block.size());
@@ -179,12 +181,15 @@ BookmarkScanner::Outcome BookmarkScanner::Read(platform::InputFile& file) {
       }
       if (j == size) {  // the line goes on in the next block
         if (!Scan(false)) return Outcome::kWindowClosing;
+        progress_.Reached(offset + size);
         break;
       }
       afterCarriageReturn_ = data[j] == '\r';
       if (!LineEnd()) return Outcome::kWindowClosing;
+      progress_.Reached(offset + j + 1);
       i = j + 1;
     }
+    offset += size;
   }
 
   if (lineHasCharacters_ && !LineEnd()) return Outcome::kWindowClosing;

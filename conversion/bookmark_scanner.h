@@ -31,6 +31,7 @@
 #include <string_view>
 
 #include "app/root.h"
+#include "conversion/run_progress.h"
 #include "conversion/shortcut_writer.h"
 #include "platform/platform.h"
 
@@ -45,11 +46,12 @@ class BookmarkScanner {
     kWindowClosing,  // an event pump reported that the window is closing
   };
 
-  BookmarkScanner(app::Root& root, ShortcutWriter& writer);
+  BookmarkScanner(app::Root& root, ShortcutWriter& writer, RunProgress& progress);
 
   // Reads `file` to its end, handing over every bookmark, and pumps events
   // once after each line end and after each bookmark handed over before its
-  // line end was read. When memory runs out, in the scanner or the writer,
+  // line end was read. Tells `progress` the bytes handled of the file's
+  // size, behind each line end and where a block read ends inside a line. When memory runs out, in the scanner or the writer,
   // reading ends there and the buffer is emptied.
   Outcome ReadAll(platform::InputFile& file);
 
@@ -76,6 +78,7 @@ class BookmarkScanner {
 
   app::Root& root_;
   ShortcutWriter& writer_;
+  RunProgress& progress_;
   app::ScanBuffer& buffer_;
   std::size_t searchedUpTo_ = 0;  // the buffer's text before this holds no "</A>"
   // Position of the "<" of the last "<A HREF" in front of searchedUpTo_.

@@ -25,13 +25,15 @@ enum RootIndex { kBar, kOther, kSynced, kRootCount };
 class Bookmarks {
  public:
   struct Mark {
-    std::size_t blocks, size;
+    std::size_t blocks, size, count;
   };
-  Mark Here() const { return {blocks_.size(), blocks_.empty() ? 0 : blocks_.back().size()}; }
+  Mark Here() const { return {blocks_.size(), blocks_.empty() ? 0 : blocks_.back().size(), count_}; }
   void CutTo(Mark mark) {
     blocks_.resize(mark.blocks);
     if (mark.blocks > 0) blocks_.back().resize(mark.size);
+    count_ = mark.count;
   }
+  std::size_t Count() const { return count_; }
   void Add(std::string_view url, std::string_view title) {
     const std::size_t size = 2 * sizeof(std::size_t) + url.size() + title.size();
     if (blocks_.empty() || blocks_.back().size() + size > blocks_.back().capacity()) {
@@ -39,6 +41,7 @@ class Bookmarks {
     }
     AddText(url);
     AddText(title);
+    ++count_;
   }
   // Hands each bookmark to `write` while it returns true; true at the end.
   template <typename Write>
@@ -66,6 +69,7 @@ class Bookmarks {
   }
 
   std::deque<std::string> blocks_;
+  std::size_t count_ = 0;  // added, taken or not
 };
 // The bookmarks of one file, per root.
 using Tree = std::array<Bookmarks, kRootCount>;
@@ -316,8 +320,9 @@ bool SameLetters(std::string_view a, std::string_view b) {  // ASCII, any letter
 
 }  // namespace
 
-ReadOutcome ConvertChromiumBookmarks(app::Root& root, ShortcutWriter& writer, platform::InputFile& file,
-                                     const std::string& path, const std::function<void()>& close) {
+ReadOutcome ConvertChromiumBookmarks(app::Root& root, ShortcutWriter& writer, RunProgress& progress,
+                                     platform::InputFile& file, const std::string& path,
+                                     const std::function<void()>& close) {
   auto& files = root.Platform().Files();
   auto& ui = root.Platform().Ui();
   const std::size_t cut = path.find_last_of("\\/") + 1;  // 0 without a folder
@@ -338,6 +343,11 @@ ReadOutcome ConvertChromiumBookmarks(app::Root& root, ShortcutWriter& writer, pl
     }
   }
 
+  std::uint64_t whole = 0, done = 0;
+  for (const Tree& tree : trees) {
+    for (const Bookmarks& bookmarks : tree) whole += bookmarks.Count();
+  }
+  progress.Start(whole);
   bool closing = false;
   const auto write = [&](std::string_view url, std::string_view title) {
     try {
@@ -345,6 +355,7 @@ ReadOutcome ConvertChromiumBookmarks(app::Root& root, ShortcutWriter& writer, pl
     } catch (const std::bad_alloc&) {
       return false;  // as in the other readers: what was written stays
     }
+    progress.Reached(++done);
     closing = !ui.PumpEvents();
     return !closing;
   };

@@ -22,6 +22,7 @@
 #include <string>
 
 #include "app/root.h"
+#include "conversion/run_progress.h"
 #include "conversion/shortcut_writer.h"
 #include "platform/platform.h"
 
@@ -30,10 +31,12 @@ namespace merkwandel::conversion {
 // Hands every bookmark of `file`, opened from `path`, to `writer`, with
 // those of the other file of the pair when `path` names `Bookmarks` or
 // `AccountBookmarks` (in any letter case) and the other lies beside it.
-// Pumps events after every block read and after every bookmark. Calls
+// Pumps events after every block read and after every bookmark, and tells
+// `progress` the bookmarks written of those read from both files. Calls
 // `close` once `file` is read to its end, which it then no longer uses, so
 // that the browser may replace it while the shortcuts are written.
-ReadOutcome ConvertChromiumBookmarks(app::Root& root, ShortcutWriter& writer, platform::InputFile& file,
-                                     const std::string& path, const std::function<void()>& close);
+ReadOutcome ConvertChromiumBookmarks(app::Root& root, ShortcutWriter& writer, RunProgress& progress,
+                                     platform::InputFile& file, const std::string& path,
+                                     const std::function<void()>& close);
 
 }  // namespace merkwandel::conversion

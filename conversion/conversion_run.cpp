@@ -8,6 +8,7 @@
 #include "conversion/bookmark_scanner.h"
 #include "conversion/chromium_bookmarks.h"
 #include "conversion/places_snapshot.h"
+#include "conversion/run_progress.h"
 #include "conversion/shortcut_writer.h"
 #include "system/dateiexistenz.h"
 
@@ -45,6 +46,7 @@ class ReadAgain final : public platform::InputFile {
     handedOut_ += count;
     return static_cast<std::ptrdiff_t>(count);
   }
+  std::optional<std::uint64_t> Size() override { return file_.Size(); }
 
  private:
   std::size_t FirstContent() const { return head_.find_first_not_of(" \t\r\n", head_.starts_with("\xEF\xBB\xBF") ? 3 : 0); }
@@ -64,7 +66,9 @@ void Lock(app::Root& root) {
   for (Control control : app::kInputControls) root.SetEnabled(control, false);
 }
 
-void Unlock(app::Root& root) {
+// Also the window's own caption back, however the run ends.
+void Unlock(app::Root& root, RunProgress& progress) {
+  progress.Restore();
   root.Platform().Ui().SetMousePointer(MousePointer::kDefault);
   for (Control control : app::kInputControls) root.SetEnabled(control, true);
 }
@@ -102,8 +106,9 @@ void RunConversion(app::Root& root) {
     return;
   }
 
+  RunProgress progress(root);
   Lock(root);
-  if (!ui.PumpEvents()) return Unlock(root);
+  if (!ui.PumpEvents()) return Unlock(root, progress);
 
   {
     const std::string source = root.Text(Field::tHypertext);
@@ -117,32 +122,32 @@ void RunConversion(app::Root& root) {
     };
     ReadOutcome outcome = ReadOutcome::kRead;
     if (file && file->IsJson()) {
-      outcome = ConvertChromiumBookmarks(root, writer, *file, source, close);
+      outcome = ConvertChromiumBookmarks(root, writer, progress, *file, source, close);
     } else if (file && !file->IsDatabase()) {
-      BookmarkScanner scanner(root, writer);
+      BookmarkScanner scanner(root, writer, progress);
       if (scanner.ReadAll(*file) == BookmarkScanner::Outcome::kWindowClosing) outcome = ReadOutcome::kWindowClosing;
     } else {
       // A Firefox bookmark database, or a file that can't be opened for
       // reading: held by another program without sharing, a folder, no
       // access. A copy tells them apart.
       close();
-      outcome = ConvertPlacesSnapshot(root, writer, source);
+      outcome = ConvertPlacesSnapshot(root, writer, progress, source);
     }
     close();
-    if (outcome == ReadOutcome::kWindowClosing) return Unlock(root);
+    if (outcome == ReadOutcome::kWindowClosing) return Unlock(root, progress);
     if (outcome == ReadOutcome::kUnreadable) {
-      Unlock(root);
+      Unlock(root, progress);
       show(kNotFound, MessageIcon::kError);
       return;
     }
   }
 
-  if (!root.Sleep(1.0)) return Unlock(root);
+  if (!root.Sleep(1.0)) return Unlock(root, progress);
 
   root.DirFiles.SetPath(root.Text(Field::tFavoriten));
-  if (!ui.PumpEvents()) return Unlock(root);
+  if (!ui.PumpEvents()) return Unlock(root, progress);
 
-  Unlock(root);
+  Unlock(root, progress);
   if (!ui.PumpEvents()) return;
 
   const std::size_t count = root.DirFiles.ListCount();

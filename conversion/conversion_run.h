@@ -3,8 +3,10 @@
 // input controls, reads the bookmark file (an HTML export, a Firefox
 // bookmark database when the file begins as every SQLite database does, or
 // a Chromium-family browser's JSON file when it begins with "{")
-// and writes one shortcut per bookmark, waits one second, counts the files
-// in the target folder, unlocks, reports the count and opens Explorer on
+// and writes one shortcut per bookmark, showing how far it is in the
+// window's caption and on its taskbar button (RunProgress), waits one
+// second, counts the files in the target folder, unlocks (the caption is
+// the window's own again), reports the count and opens Explorer on
 // the folder: the explorer.exe of the Windows folder, never one found
 // elsewhere (beside the bookmark file, which the open dialog makes the
 // current directory).

@@ -122,7 +122,7 @@ class TreeReader {
   }
 
   // Walks the tree; hands each bookmark to `receive`, when there is one,
-  // else pumps now and then.
+  // else counts them (Counted) and pumps now and then.
   Result Walk(const PlacesBookmarkReceiver* receive, const PlacesPump& pump) {
     std::vector<Range> path;  // the children not yet walked of each folder on the way
     std::unordered_set<std::int64_t> seen = {tags_};  // each folder once, even one inside itself; never the tags
@@ -131,7 +131,7 @@ class TreeReader {
       const auto found = ranges_.find(folder);
       if (found != ranges_.end()) path.push_back(found->second);
     };
-    std::size_t read = 0;
+    counted_ = 0;
     for (std::int64_t root : roots_) {
       enter(root);
       while (!path.empty()) {
@@ -150,11 +150,12 @@ class TreeReader {
         if (rc == SQLITE_ROW && receive != nullptr && !(*receive)(Text(0), Text(1))) return Result::kStopped;
         sqlite3_reset(bookmark_.get());
         if (rc != SQLITE_ROW && rc != SQLITE_DONE) return Failure();
-        if (receive == nullptr && ++read % kPumpEvery == 0 && !pump()) return Result::kStopped;
+        if (receive == nullptr && ++counted_ % kPumpEvery == 0 && !pump()) return Result::kStopped;
       }
     }
     return Result::kRead;
   }
+  std::uint64_t Counted() const { return counted_; }
 
  private:
   Statement Compile(const char* sql) {
@@ -199,10 +200,11 @@ class TreeReader {
   Statement bookmark_;
   std::vector<std::int64_t> roots_;
   std::int64_t tags_ = 0;
+  std::uint64_t counted_ = 0;  // bookmarks of the last walk without receiver
 };
 
 Result Read(const std::string& path, OpenMode mode, const PlacesBookmarkReceiver& receive,
-            const PlacesPump& pump) {
+            const PlacesPump& pump, const PlacesCount& count) {
   sqlite3* opened = nullptr;
   const int rc = mode == OpenMode::kImmutable
                      ? sqlite3_open_v2(ImmutableUri(path).c_str(), &opened, SQLITE_OPEN_READONLY | SQLITE_OPEN_URI,
@@ -225,6 +227,7 @@ Result Read(const std::string& path, OpenMode mode, const PlacesBookmarkReceiver
   Result result = reader.Prepare();
   if (result == Result::kRead) result = reader.Load(pump);
   if (result == Result::kRead) result = reader.Walk(nullptr, pump);
+  if (result == Result::kRead && count) count(reader.Counted());
   if (result == Result::kRead) result = reader.Walk(&receive, pump);
   return result;
 }
@@ -232,11 +235,11 @@ Result Read(const std::string& path, OpenMode mode, const PlacesBookmarkReceiver
 }  // namespace
 
 PlacesReadOutcome ReadPlacesBookmarks(const std::string& path, const PlacesBookmarkReceiver& receive,
-                                      const PlacesPump& pump) noexcept {
+                                      const PlacesPump& pump, const PlacesCount& count) noexcept {
   try {
     const bool beside = NonEmptyFileExists(path + "-wal") || NonEmptyFileExists(path + "-journal");
-    Result result = Read(path, beside ? OpenMode::kReadOnly : OpenMode::kImmutable, receive, pump);
-    if (result == Result::kHotJournal) result = Read(path, OpenMode::kReadWrite, receive, pump);
+    Result result = Read(path, beside ? OpenMode::kReadOnly : OpenMode::kImmutable, receive, pump, count);
+    if (result == Result::kHotJournal) result = Read(path, OpenMode::kReadWrite, receive, pump, count);
     switch (result) {
       case Result::kRead: return PlacesReadOutcome::kRead;
       case Result::kStopped: return PlacesReadOutcome::kStopped;

@@ -12,6 +12,7 @@
 // moz_bookmarks_roots instead, which has no mobile root.
 #pragma once
 
+#include <cstdint>
 #include <functional>
 #include <string>
 #include <string_view>
@@ -33,11 +34,15 @@ using PlacesBookmarkReceiver = std::function<bool(std::string_view url, std::str
 // handed over. Returns false to stop reading.
 using PlacesPump = std::function<bool()>;
 
+// Told the number of bookmarks the tree holds, before the first is handed over.
+using PlacesCount = std::function<void(std::uint64_t bookmarks)>;
+
 // Hands the bookmarks of the database `path` (UTF-8) to `receive`, one by
 // one. A file that is missing, not SQLite, damaged where the bookmarks are,
 // or without Firefox's tables and roots is unreadable, and then nothing has
 // been handed over: the whole tree is read once before the first bookmark
-// is handed over. The tree's rows are read by one query and kept in memory
+// is handed over, and `count`, when given, is told how many there are then.
+// The tree's rows are read by one query and kept in memory
 // as ids, so time grows with the rows whatever indexes the file has; URLs
 // and titles are read one bookmark at a time.
 //
@@ -45,6 +50,6 @@ using PlacesPump = std::function<bool()>;
 // beside it then; a "-journal" left by a write that did not end is rolled
 // back into the file. Otherwise no file is written or created.
 PlacesReadOutcome ReadPlacesBookmarks(const std::string& path, const PlacesBookmarkReceiver& receive,
-                                      const PlacesPump& pump) noexcept;
+                                      const PlacesPump& pump, const PlacesCount& count = nullptr) noexcept;
 
 }  // namespace merkwandel::conversion

@@ -90,19 +90,24 @@ std::string ReadHead(platform::InputFile& file, std::size_t count) {
 namespace {
 
 // Hands every bookmark of the consistent copy `copy` to `writer`.
-ReadOutcome ReadCopy(app::Root& root, ShortcutWriter& writer, const std::string& copy) {
+ReadOutcome ReadCopy(app::Root& root, ShortcutWriter& writer, RunProgress& progress, const std::string& copy) {
   bool closing = false;
+  std::uint64_t done = 0;
   const PlacesReadOutcome read = ReadPlacesBookmarks(copy, [&](std::string_view url, std::string_view title) {
     try {
       writer.WriteBookmark(url, title);
     } catch (const std::bad_alloc&) {
       return false;  // as in the scanner: what was written stays, reading ends
     }
+    progress.Reached(++done);
     closing = !root.Platform().Ui().PumpEvents();
     return !closing;
   }, [&] {
     closing = !root.Platform().Ui().PumpEvents();
     return !closing;
+  }, [&](std::uint64_t bookmarks) {
+    done = 0;
+    progress.Start(bookmarks);
   });
   if (closing) return ReadOutcome::kWindowClosing;
   return read == PlacesReadOutcome::kUnreadable ? ReadOutcome::kUnreadable : ReadOutcome::kRead;
@@ -110,7 +115,8 @@ ReadOutcome ReadCopy(app::Root& root, ShortcutWriter& writer, const std::string&
 
 }  // namespace
 
-ReadOutcome ConvertPlacesSnapshot(app::Root& root, ShortcutWriter& writer, const std::string& path) {
+ReadOutcome ConvertPlacesSnapshot(app::Root& root, ShortcutWriter& writer, RunProgress& progress,
+                                  const std::string& path) {
   auto& files = root.Platform().Files();
   // Firefox may write while the files are copied; a torn copy is made anew,
   // in a new folder (the torn one goes), after a short pause, a few times at
@@ -125,7 +131,7 @@ ReadOutcome ConvertPlacesSnapshot(app::Root& root, ShortcutWriter& writer, const
     const std::string copy = *folder.path() + "/places.sqlite";
     const Copied copied = CopyDatabase(files, path, copy);
     if (copied == Copied::kFailed) return ReadOutcome::kUnreadable;
-    if (copied == Copied::kConsistent) return ReadCopy(root, writer, copy);
+    if (copied == Copied::kConsistent) return ReadCopy(root, writer, progress, copy);
     if (attempt + 1 == kTries) return ReadOutcome::kUnreadable;
     if (!root.Sleep(kPause)) return ReadOutcome::kWindowClosing;
   }

@@ -11,6 +11,7 @@
 #include <string>
 
 #include "app/root.h"
+#include "conversion/run_progress.h"
 #include "conversion/shortcut_writer.h"
 
 namespace merkwandel::conversion {
@@ -20,7 +21,9 @@ namespace merkwandel::conversion {
 std::string ReadHead(platform::InputFile& file, std::size_t count);
 
 // Hands every bookmark of the database `path` to `writer`, in the order of
-// Firefox's own HTML export, and pumps events once after each.
-ReadOutcome ConvertPlacesSnapshot(app::Root& root, ShortcutWriter& writer, const std::string& path);
+// Firefox's own HTML export, pumps events once after each and tells
+// `progress` the bookmarks handed over of those the tree holds.
+ReadOutcome ConvertPlacesSnapshot(app::Root& root, ShortcutWriter& writer, RunProgress& progress,
+                                  const std::string& path);
 
 }  // namespace merkwandel::conversion

@@ -42,6 +42,8 @@ class InputFile {
   // read (at least 1), 0 at the end of the file, or -1 when reading failed.
   // After -1 or 0 further calls may be made and give 0 or -1 again.
   virtual std::ptrdiff_t Read(char* buffer, std::size_t capacity) = 0;
+  // The file's size in bytes now, or nothing when it can't be told.
+  virtual std::optional<std::uint64_t> Size() = 0;
 };
 
 class FileSystem {
@@ -137,6 +139,13 @@ class UserInterface {
                            MessageIcon icon) = 0;
 
   virtual void SetMousePointer(MousePointer pointer) = 0;
+
+  // Shows how far the work of an event handler is: the main window's caption
+  // becomes `caption`, and its taskbar button shows `percent` (0 to 100) as
+  // normal progress, or no progress for nothing, where the shell has that
+  // display (Windows 7 and later); where it is missing or refuses, only the
+  // caption changes. Nothing without a main window.
+  virtual void ShowProgress(const std::string& caption, std::optional<int> percent) = 0;
 
   // Lets the window process every pending event once, without waiting.
   // Returns false when the main window is closing: the caller then stops what

@@ -1,6 +1,7 @@
 #include "tests/conversion_fixture.h"
 
 #include "conversion/conversion_run.h"
+#include "tests/places_fixture.h"
 
 namespace merkwandel::testing {
 
@@ -21,6 +22,27 @@ std::string ExportFile(const std::vector<std::string>& entries, const std::strin
   std::string file;
   for (const auto& line : lines) file += line + eol;
   return file;
+}
+
+void WriteEachKind(const std::string& folder, int count, int split) {
+  std::vector<std::string> lines;
+  std::string links[2];
+  for (int i = 0; i < count; ++i) {
+    const std::string n = std::to_string(i);
+    lines.push_back(BookmarkLine("http://x/" + n, "L" + n));
+    links[i >= split] += std::string(i == 0 || i == split ? "" : ",") + R"({"type":"url","name":"L)" + n +
+                         R"(","url":"http://x/)" + n + R"("})";
+  }
+  WriteHostFile(folder + "/bookmarks.html", ExportFile(lines));
+  for (const int i : {0, 1}) {
+    WriteHostFile(folder + (i ? "/AccountBookmarks" : "/Bookmarks"),
+                  R"({"roots":{"other":{"type":"folder","children":[)" + links[i] + "]}}}");
+  }
+  Execute(OpenForWriting(folder + "/places.sqlite").get(),
+          std::string(kPlacesSchema) + kPlacesRoots + "WITH RECURSIVE n(i) AS (SELECT 0 UNION ALL SELECT i + 1 FROM n WHERE i < " +
+              std::to_string(count - 1) + ") INSERT INTO moz_places (id, url) SELECT i + 1, 'http://x/' || i FROM n;"
+              " INSERT INTO moz_bookmarks (id, type, fk, parent, position, title) SELECT id + 100, 1, id, 2, id,"
+              " 'L' || (id - 1) FROM moz_places;");
 }
 
 ConversionFixture::ConversionFixture() {

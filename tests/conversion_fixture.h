@@ -17,6 +17,11 @@ std::string BookmarkLine(const std::string& url, const std::string& title);
 // A whole export: the header browsers write, `entries` inside one DL list,
 // every line ended by `eol`.
 std::string ExportFile(const std::vector<std::string>& entries, const std::string& eol = "\n");
+// `count` bookmarks, "L0" of http://x/0 and so on, in each kind of file in
+// the host folder `folder`: bookmarks.html (an export), places.sqlite (a
+// Firefox database) and Bookmarks (a Chromium-family file), whose
+// bookmarks from the `split`th on are in AccountBookmarks beside it.
+void WriteEachKind(const std::string& folder, int count, int split);
 
 class ConversionFixture : public HostFixture {
  protected:

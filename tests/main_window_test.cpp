@@ -15,23 +15,7 @@ using app::Field;
 
 class MainWindowTest : public HostFixture {
  protected:
-  MainWindowTest() {
-    std::vector<std::string> entries;
-    for (const char* title : {"Eins", "Zwei", "Drei"}) entries.push_back(BookmarkLine("http://a.example/", title));
-    WriteHostFile(Host("bookmarks.html"), ExportFile(entries));
-    // The same three in a Firefox bookmark database.
-    Execute(OpenForWriting(Host("places.sqlite")).get(),
-            std::string(kPlacesSchema) + kPlacesRoots +
-                "INSERT INTO moz_places (id, url) VALUES (1, 'http://a.example/');"
-                "INSERT INTO moz_bookmarks (id, type, fk, parent, position, title) VALUES"
-                " (10, 1, 1, 2, 0, 'Eins'), (11, 1, 1, 2, 1, 'Zwei'), (12, 1, 1, 2, 2, 'Drei');");
-    // And in a Chromium-family browser's file.
-    std::string links;
-    for (const char* title : {"Eins", "Zwei", "Drei"}) {
-      links += std::string(links.empty() ? "" : ",") + R"({"name":")" + title + R"(","type":"url","url":"http://a.example/"})";
-    }
-    WriteHostFile(Host("Bookmarks"), R"({"roots":{"bookmark_bar":{"children":[)" + links + R"(],"type":"folder"}}})");
-  }
+  MainWindowTest() { WriteEachKind(temp_.path(), 3, 3); }
   // "locked": the five input controls disabled and the hourglass shown;
   // "idle": all enabled and the default pointer. Once the target folder is
   // listed, the seconds since the run began at noon.
@@ -76,7 +60,7 @@ TEST_F(MainWindowTest, ARunLocksTheWindowAndIgnoresClicksUntilItEnds) {
   expected.insert(expected.end(), {"locked, listed after 1.000000 s", "idle, listed after 1.000000 s",
                                    "idle, listed after 1.000000 s"});
   EXPECT_EQ(atPumps, expected);
-  EXPECT_EQ(HostNames(Host("Favoriten")), (std::vector<std::string>{"Drei.url", "Eins.url", "Zwei.url"}));
+  EXPECT_EQ(HostNames(Host("Favoriten")), (std::vector<std::string>{"L0.url", "L1.url", "L2.url"}));
 }
 
 int OpenDescriptors() {

@@ -170,6 +170,7 @@ class MemoryFile : public platform::InputFile {
     at_ += n;
     return static_cast<std::ptrdiff_t>(n);
   }
+  std::optional<std::uint64_t> Size() override { return bytes_.size(); }
 
  private:
   std::string bytes_;
@@ -189,7 +190,8 @@ TEST_P(LineEndCountTest, CountsLineEndsPumpsAfterEachAndWritesTheBookmarks) {
   app::Root root(platform_);
   root.SetText(app::Field::tFavoriten, "C:\\");
   conversion::ShortcutWriter writer(root);
-  conversion::BookmarkScanner scanner(root, writer);
+  conversion::RunProgress progress(root);
+  conversion::BookmarkScanner scanner(root, writer, progress);
   MemoryFile file(GetParam().bytes);
   EXPECT_EQ(scanner.ReadAll(file), conversion::BookmarkScanner::Outcome::kEndOfFile);
   EXPECT_EQ(scanner.LineEnds(), GetParam().lineEnds) << GetParam().bytes;

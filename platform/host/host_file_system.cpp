@@ -71,6 +71,11 @@ class HostInputFile final : public InputFile {
       if (errno != EINTR) return -1;
     }
   }
+  std::optional<std::uint64_t> Size() override {
+    struct stat info {};
+    if (::fstat(fd_.get(), &info) != 0) return std::nullopt;
+    return static_cast<std::uint64_t>(info.st_size);
+  }
 
  private:
   ScopedFd fd_;

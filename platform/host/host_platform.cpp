@@ -30,6 +30,11 @@ void HostUserInterface::SetMousePointer(MousePointer newPointer) {
   pointerChanges.push_back(newPointer);
 }
 
+void HostUserInterface::ShowProgress(const std::string& caption, std::optional<int> percent) {
+  progress.push_back({caption, percent});
+  if (onProgress) onProgress(progress.back());
+}
+
 bool HostUserInterface::PumpEvents() {
   ++pumps;
   const bool open = window == nullptr || !window->Exists() || window->ProcessPending();

@@ -26,6 +26,12 @@ struct ShownMessage {
   MessageIcon icon;
 };
 
+// A progress shown: the caption, and the taskbar's percentage or none.
+struct ShownProgress {
+  std::string caption;
+  std::optional<int> percent;
+};
+
 struct StartedProcess {
   std::string program;  // the full path of the program file
   std::string commandLine;
@@ -38,11 +44,13 @@ class HostUserInterface final : public UserInterface {
   std::vector<ShownMessage> messages;
   std::vector<StartedProcess> startedProcesses;
   std::vector<MousePointer> pointerChanges;
+  std::vector<ShownProgress> progress;
   MousePointer pointer = MousePointer::kDefault;
   std::size_t pumps = 0;
 
   // Observers, called as things happen; each may be left empty.
   std::function<void(const ShownMessage&)> onMessage;
+  std::function<void(const ShownProgress&)> onProgress;
   std::function<void(const StartedProcess&)> onProcessStart;
   // Called at every pump; its answer is PumpEvents' answer (false: the window
   // is closing). Without it every pump answers true.
@@ -64,6 +72,7 @@ class HostUserInterface final : public UserInterface {
 
   void ShowMessage(const std::string& text, const std::string& title, MessageIcon icon) override;
   void SetMousePointer(MousePointer newPointer) override;
+  void ShowProgress(const std::string& caption, std::optional<int> percent) override;
   bool PumpEvents() override;
   void WaitForEvent(double seconds) override;
   double SecondsSinceMidnight() override;

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <windows.h>
+#include <objbase.h>
 
 #include <utility>
 
@@ -82,6 +83,35 @@ struct WindowTraits {
   static bool Release(HWND window) { return !IsWindow(window) || DestroyWindow(window) != 0; }
 };
 using WindowHandle = Owned<HWND, WindowTraits>;
+
+// A COM interface pointer, released when it goes.
+template <typename Interface>
+struct ComTraits {
+  static Interface* None() { return nullptr; }
+  static bool Release(Interface* object) {
+    object->Release();
+    return true;
+  }
+};
+template <typename Interface>
+using ComPointer = Owned<Interface*, ComTraits<Interface>>;
+
+// COM on this thread, from CoInitialize to the matching CoUninitialize.
+class ComApartment {
+ public:
+  ComApartment() : result_(CoInitialize(nullptr)) {}
+  ~ComApartment() {
+    // S_FALSE: it was initialised already, and this call still counts.
+    if (SUCCEEDED(result_)) CoUninitialize();
+  }
+  ComApartment(const ComApartment&) = delete;
+  ComApartment& operator=(const ComApartment&) = delete;
+  // Usable also when the thread had chosen another threading model before.
+  bool Usable() const { return SUCCEEDED(result_) || result_ == RPC_E_CHANGED_MODE; }
+
+ private:
+  HRESULT result_;
+};
 
 // A device context of GetDC, given back with ReleaseDC.
 class ScreenDc {

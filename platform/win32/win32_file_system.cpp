@@ -24,6 +24,11 @@ class Win32InputFile final : public InputFile {
     if (!ReadFile(file_.get(), buffer, wanted, &read, nullptr)) return -1;
     return static_cast<std::ptrdiff_t>(read);
   }
+  std::optional<std::uint64_t> Size() override {
+    LARGE_INTEGER size{};
+    if (!GetFileSizeEx(file_.get(), &size)) return std::nullopt;
+    return static_cast<std::uint64_t>(size.QuadPart);
+  }
 
  private:
   KernelHandle file_;

@@ -8,27 +8,11 @@
 #include <climits>
 #include <utility>
 
+#include "platform/win32/handles.h"
 #include "platform/win32/wide.h"
 
 namespace merkwandel::platform::win32 {
 namespace {
-
-// COM on this thread, from CoInitialize to the matching CoUninitialize.
-class ComApartment {
- public:
-  ComApartment() : result_(CoInitialize(nullptr)) {}
-  ~ComApartment() {
-    // S_FALSE: it was initialised already, and this call still counts.
-    if (SUCCEEDED(result_)) CoUninitialize();
-  }
-  ComApartment(const ComApartment&) = delete;
-  ComApartment& operator=(const ComApartment&) = delete;
-  // Usable also when the thread had chosen another threading model before.
-  bool Usable() const { return SUCCEEDED(result_) || result_ == RPC_E_CHANGED_MODE; }
-
- private:
-  HRESULT result_;
-};
 
 // An owned IDispatch pointer, released when it goes.
 class DispatchPtr {

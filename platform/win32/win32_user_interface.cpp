@@ -51,6 +51,27 @@ void Win32UserInterface::SetMousePointer(MousePointer pointer) {
   }
 }
 
+void Win32UserInterface::ShowProgress(const std::string& caption, std::optional<int> percent) {
+  const HWND window = session_.window;
+  if (window == nullptr || !IsWindow(window)) return;
+  SetWindowTextW(window, Wide(caption).c_str());
+  if (!taskbar_) {
+    if (!percent) return;
+    auto& made = taskbar_.emplace();
+    void* list = nullptr;
+    if (made.com.Usable() && SUCCEEDED(CoCreateInstance(CLSID_TaskbarList, nullptr, CLSCTX_INPROC_SERVER,
+                                                        IID_ITaskbarList3, &list))) {
+      made.list.Reset(static_cast<ITaskbarList3*>(list));
+      if (FAILED(made.list.get()->HrInit())) made.list.Reset();
+    }
+  }
+  if (ITaskbarList3* list = taskbar_->list.get()) {
+    list->SetProgressState(window, percent ? TBPF_NORMAL : TBPF_NOPROGRESS);
+    if (percent) list->SetProgressValue(window, static_cast<ULONGLONG>(*percent), 100);
+  }
+  if (!percent) taskbar_.reset();
+}
+
 bool Win32UserInterface::PumpEvents() {
   if (session_.closing) return false;
   MSG message{};

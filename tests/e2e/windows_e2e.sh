@@ -19,7 +19,9 @@
 #    a bookmark file another program holds open without sharing
 #    (merkwandel-probe.exe hold), a target longer than MAX_PATH, a read-only
 #    shortcut and one held open in the way, paths and titles in several
-#    scripts into a missing folder. The program's current directory holds a
+#    scripts into a missing folder; a run of 20,000 bookmarks whose caption,
+#    read from outside, shows three or more rising percentages, then the
+#    report and "Merkwandel" again. The program's current directory holds a
 #    planted Explorer.exe (merkwandel-planted-explorer.exe), as a downloaded
 #    bookmark file's folder may: it never starts, the real Explorer does.
 # 3. Closing the window while a large file is converted: the program ends
@@ -192,6 +194,16 @@ check "im-weg: the read-only shortcut stays so" "$(stat -c %A "$ziel/Im Weg/Eins
 sent=1 row schriften "$(z "$scripts/lesezeichen.html")" "$(z "$ziel/Neu Ελλάδα/Избранное ✓")" \
   "$ziel/Neu Ελλάδα/Избранное ✓" "$(report 7)" \
   "Smile 😀.url=$(shortcut http://emoji/) Ελληνικά νέα.url=$(shortcut http://el/) ТВІТТЕР.url=$(shortcut http://gross/) Твіттер. Все, що актуально..url=$(shortcut http://ua/) твіттер (2).url=$(shortcut http://klein/) חדשות.url=$(shortcut http://he/) 書籤.url=$(shortcut http://zh/)"
+# During a run of 20,000 bookmarks the caption, read from outside, shows how
+# far it is; it is "Merkwandel" again when the report shows.
+awk 'BEGIN { for (i = 1; i <= 20000; i++) printf "<DT><A HREF=\"http://x/%d\">Eintrag %d</A>\n", i, i }' >"$out/viele.html"
+probe set tHypertext "$(z "$out/viele.html")" && probe set tFavoriten "$(z "$ziel/Viele")" && probe click bStarten
+timeout 300 "$wine" "$windows/merkwandel-probe.exe" captions " Merkwandel" 240 | tr -d '\r' >"$out/captions.txt" || true
+check "progress: three or more rising percentages, then the report and the caption" "$(awk -F'\t' '$1 == "message" { m = $2 ": " $6 }
+  $1 == "caption" && $2 ~ /^Merkwandel – [0-9]+ %$/ { split($2, w, " "); up += w[3] > p; down += w[3] <= p; p = w[3] }
+  $1 == "caption" && m { c = $2 } END { print (up >= 3 && !down) "|" m "|" c }' "$out/captions.txt")" \
+  "1| Merkwandel: Es wurden 20000 Favoriten aus der Firefox Lesezeichendatei exportiert.    ||Merkwandel"
+probe ok " Merkwandel" && probe close-explorer 15 >/dev/null || true
 # Each report above was followed by the real Explorer; the one planted in
 # the current directory never ran.
 check "the planted Explorer.exe never started" "$(ls "$scripts")" $'Explorer.exe\nlesezeichen.html'

@@ -12,6 +12,11 @@
 //                                  each closed with OK, until no box has shown
 //                                  and the controls have been unlocked for
 //                                  QUIET seconds; then "idle"
+//   probe captions TITLE [SECONDS] during a run: the main window's caption,
+//                                  looked at every 0.1 s and printed when it
+//                                  changes ("caption" lines), until a message
+//                                  box TITLE shows; then that box (as
+//                                  "messages" does) and the caption then
 //   probe ok TITLE                 press OK in that message box
 //   probe set NAME TEXT            set the text of the control NAME (a name of
 //                                  the design)
@@ -104,7 +109,8 @@ DWORD ProcessOf(HWND window) {
   return process;
 }
 
-HWND MainWindow() { return FindWindowW(L"MerkwandelRoot", L"Merkwandel"); }
+// By its class: its caption shows the progress during a run.
+HWND MainWindow() { return FindWindowW(L"MerkwandelRoot", nullptr); }
 
 // Milliseconds from an arbitrary start.
 double Now() {
@@ -469,6 +475,16 @@ int DialogCommand(const std::string& command, int argc, char** argv) {
   }
   if (command == "messages" && argc >= 4) {
     return CollectMessages(argv[2], std::atof(argv[3]), Seconds(argc, argv, 4, 60));
+  }
+  if (command == "captions" && argc >= 3) {
+    std::string last;
+    HWND box = nullptr;
+    Until([&] {
+      if (const std::string now = TextOf(MainWindow()); now != last) std::printf("caption\t%s\n", (last = now).c_str());
+      return (box = FindDialog(kMessageText, argv[2])) != nullptr;
+    }, Seconds(argc, argv, 3, 60), 100);
+    if (box != nullptr) PrintMessage(box, false), std::printf("caption\t%s\n", TextOf(MainWindow()).c_str());
+    return box == nullptr ? 1 : 0;
   }
   if (command == "ok" && argc >= 3) {
     const HWND box = FindDialog(kMessageText, argv[2]);
