@@ -61,17 +61,39 @@ using app::Field;
 using platform::MessageIcon;
 using platform::MousePointer;
 
-void Lock(app::Root& root) {
-  root.Platform().Ui().SetMousePointer(MousePointer::kHourglass);
-  for (Control control : app::kInputControls) root.SetEnabled(control, false);
-}
+// The window locked for a run: the hourglass, the input controls disabled.
+// Release gives it back, with its own caption, before the run shows
+// anything; should the run leave by an exception instead (memory running
+// out outside the readers, which end their reading themselves), the window
+// is given back all the same and never stays locked.
+class RunLock {
+ public:
+  RunLock(app::Root& root, RunProgress& progress) : root_(root), progress_(progress) {
+    root.Platform().Ui().SetMousePointer(MousePointer::kHourglass);
+    for (Control control : app::kInputControls) root.SetEnabled(control, false);
+  }
+  ~RunLock() {
+    try {
+      Release();
+    } catch (...) {
+    }
+  }
+  RunLock(const RunLock&) = delete;
+  RunLock& operator=(const RunLock&) = delete;
 
-// Also the window's own caption back, however the run ends.
-void Unlock(app::Root& root, RunProgress& progress) {
-  progress.Restore();
-  root.Platform().Ui().SetMousePointer(MousePointer::kDefault);
-  for (Control control : app::kInputControls) root.SetEnabled(control, true);
-}
+  void Release() {
+    if (!locked_) return;
+    locked_ = false;
+    progress_.Restore();
+    root_.Platform().Ui().SetMousePointer(MousePointer::kDefault);
+    for (Control control : app::kInputControls) root_.SetEnabled(control, true);
+  }
+
+ private:
+  app::Root& root_;
+  RunProgress& progress_;
+  bool locked_ = true;
+};
 
 }  // namespace
 
@@ -82,7 +104,9 @@ std::string ReportText(std::size_t count) {
 
 std::string MessageTitle(const app::Root& root) { return " " + root.Caption(); }
 
-void RunConversion(app::Root& root) {
+namespace {
+
+void Run(app::Root& root) {
   auto& files = root.Platform().Files();
   auto& ui = root.Platform().Ui();
   auto show = [&](const std::string& text, MessageIcon icon) {
@@ -107,8 +131,8 @@ void RunConversion(app::Root& root) {
   }
 
   RunProgress progress(root);
-  Lock(root);
-  if (!ui.PumpEvents()) return Unlock(root, progress);
+  RunLock lock(root, progress);
+  if (!ui.PumpEvents()) return lock.Release();
 
   {
     const std::string source = root.Text(Field::tHypertext);
@@ -134,20 +158,20 @@ void RunConversion(app::Root& root) {
       outcome = ConvertPlacesSnapshot(root, writer, progress, source);
     }
     close();
-    if (outcome == ReadOutcome::kWindowClosing) return Unlock(root, progress);
+    if (outcome == ReadOutcome::kWindowClosing) return lock.Release();
     if (outcome == ReadOutcome::kUnreadable) {
-      Unlock(root, progress);
+      lock.Release();
       show(kNotFound, MessageIcon::kError);
       return;
     }
   }
 
-  if (!root.Sleep(1.0)) return Unlock(root, progress);
+  if (!root.Sleep(1.0)) return lock.Release();
 
   root.DirFiles.SetPath(root.Text(Field::tFavoriten));
-  if (!ui.PumpEvents()) return Unlock(root, progress);
+  if (!ui.PumpEvents()) return lock.Release();
 
-  Unlock(root, progress);
+  lock.Release();
   if (!ui.PumpEvents()) return;
 
   const std::size_t count = root.DirFiles.ListCount();
@@ -159,6 +183,17 @@ void RunConversion(app::Root& root) {
   if (windows.empty()) return;
   ui.StartProcess(windows + "\\explorer.exe", "Explorer.exe " + root.Text(Field::tFavoriten));
   ui.PumpEvents();
+}
+
+}  // namespace
+
+void RunConversion(app::Root& root) {
+  try {
+    Run(root);
+  } catch (...) {
+    // Memory ran out outside the readers: the run ends quietly, the window
+    // given back on the way out.
+  }
 }
 
 }  // namespace merkwandel::conversion

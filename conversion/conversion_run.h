@@ -31,7 +31,9 @@ std::string MessageTitle(const app::Root& root);
 
 // Runs the conversion on the window's state. Returns when the run is over:
 // the window is idle again, or it is closing, in which case the run stopped
-// at its next event pump without showing anything further.
+// at its next event pump without showing anything further. Nothing leaves
+// it by an exception: a run that memory fails outside the readers ends
+// quietly, with the window idle again.
 void RunConversion(app::Root& root);
 
 }  // namespace merkwandel::conversion

@@ -14,6 +14,7 @@ struct Row {
   const char* source;  // in C:\Lesezeichen: 500 bookmarks each, "leer.html" none, "gross.html" one more of 1 MiB
   const char* end;     // behind the rising percentages: "100 " when read to the end, then what came
   std::size_t closeAt = 0, readFailsAfter = 0, memory = 0;  // the pump that closes the window; faults
+  bool failAfter = false;  // memory runs out at the first pump once 100 % shows, outside the readers
 };
 
 class ProgressTest : public ConversionFixture, public ::testing::WithParamInterface<Row> {};
@@ -27,8 +28,11 @@ TEST_P(ProgressTest, RisesToTheEndAndGivesTheCaptionBack) {
   root_.SetText(app::Field::tHypertext, std::string("C:\\Lesezeichen\\") + row.source);
   if (row.readFailsAfter) files_.readFault = [&](const std::string&) { return std::optional(row.readFailsAfter); };
   std::size_t writtenAt100 = 0;
-  ui_.onPump = [&] { return ui_.WaitForEvent(0.013), ui_.pumps != row.closeAt; };
   std::vector<int> shown;
+  ui_.onPump = [&] {
+    if (row.failAfter && !shown.empty() && shown.back() == 100) throw std::bad_alloc();
+    return ui_.WaitForEvent(0.013), ui_.pumps != row.closeAt;
+  };
   std::string end;
   double last = ui_.VirtualTime();
   ui_.onProgress = [&](const platform::host::ShownProgress& p) {
@@ -45,6 +49,8 @@ TEST_P(ProgressTest, RisesToTheEndAndGivesTheCaptionBack) {
   conversion::RunConversion(root_);
   limit.reset();
   EXPECT_GE(shown.size(), 3u);
+  EXPECT_EQ(ui_.pointer, platform::MousePointer::kDefault);
+  EXPECT_TRUE(root_.Enabled(app::Control::bStarten) && root_.Enabled(app::Control::tFavoriten));
   EXPECT_EQ((!shown.empty() && shown.back() == 100 ? "100 " : "") + end, row.end);
   EXPECT_EQ(writtenAt100, shown.empty() || shown.back() < 100 ? 0 : TargetFiles().size());  // once all is written
 }
@@ -57,7 +63,8 @@ INSTANTIATE_TEST_SUITE_P(
                       Row{"WindowClosed", "bookmarks.html", "Merkwandel ", 300},
                       Row{"NothingRead", "leer.html", "100 Merkwandel "},  // no report
                       Row{"ReadErrorPartWay", "bookmarks.html", "Merkwandel message ", 0, 30000},
-                      Row{"MemoryRunsOut", "gross.html", "Merkwandel message ", 0, 0, 1 << 19}),
+                      Row{"MemoryRunsOut", "gross.html", "Merkwandel message ", 0, 0, 1 << 19},
+                      Row{"MemoryRunsOutAfterReading", "bookmarks.html", "100 Merkwandel ", 0, 0, 0, true}),
     [](const auto& param) { return std::string(param.param.name); });
 
 }  // namespace
