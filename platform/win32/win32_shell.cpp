@@ -15,31 +15,7 @@ namespace merkwandel::platform::win32 {
 namespace {
 
 // An owned IDispatch pointer, released when it goes.
-class DispatchPtr {
- public:
-  DispatchPtr() = default;
-  explicit DispatchPtr(IDispatch* owned) : p_(owned) {}
-  ~DispatchPtr() { Reset(); }
-  DispatchPtr(DispatchPtr&& other) noexcept : p_(std::exchange(other.p_, nullptr)) {}
-  DispatchPtr& operator=(DispatchPtr&& other) noexcept {
-    if (this != &other) {
-      Reset();
-      p_ = std::exchange(other.p_, nullptr);
-    }
-    return *this;
-  }
-  DispatchPtr(const DispatchPtr&) = delete;
-  DispatchPtr& operator=(const DispatchPtr&) = delete;
-
-  IDispatch* get() const { return p_; }
-  explicit operator bool() const { return p_ != nullptr; }
-  void Reset() {
-    if (p_ != nullptr) std::exchange(p_, nullptr)->Release();
-  }
-
- private:
-  IDispatch* p_ = nullptr;
-};
+using DispatchPtr = ComPointer<IDispatch>;
 
 // An owned BSTR, freed when it goes.
 class Bstr {
