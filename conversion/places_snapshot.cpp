@@ -1,5 +1,6 @@
 #include "conversion/places_snapshot.h"
 
+#include <algorithm>
 #include <new>
 #include <optional>
 
@@ -76,14 +77,18 @@ Copied CopyDatabase(platform::FileSystem& files, const std::string& path, const 
 }  // namespace
 
 std::string ReadHead(platform::InputFile& file, std::size_t count) {
-  std::string head(count, '\0');
-  std::size_t have = 0;
-  while (have < count) {
-    const std::ptrdiff_t read = file.Read(head.data() + have, count - have);
+  // The room grows with what was read (64 KiB, then doubling), so that a
+  // limit far above the usual file (a megabyte for "Local State") costs
+  // no megabyte for a file of a few kilobytes.
+  constexpr std::size_t kFirstRoom = 1 << 16;
+  std::string head;
+  while (head.size() < count) {
+    const std::size_t have = head.size();
+    head.resize(std::min(count, std::max(kFirstRoom, 2 * have)));
+    const std::ptrdiff_t read = file.Read(head.data() + have, head.size() - have);
+    head.resize(have + static_cast<std::size_t>(std::max<std::ptrdiff_t>(read, 0)));
     if (read <= 0) break;
-    have += static_cast<std::size_t>(read);
   }
-  head.resize(have);
   return head;
 }
 
